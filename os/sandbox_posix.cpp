@@ -1,0 +1,274 @@
+#include "os/sandbox_posix.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "os/errors.h"
+
+namespace os {
+namespace sandbox {
+
+namespace {
+
+const char kDefaultMachineIni[] =
+    "; The sandbox machine's facts, read as a Windows program would get them.\n"
+    "[Machine]\n"
+    "ComputerName=SANDBOX\n"
+    "PlatformId=2\n"
+    "MajorVersion=5\n"
+    "MinorVersion=1\n"
+    "WindowsFolder=C:\\WINDOWS\n"
+    "TempFolder=C:\\TEMP\\\n";
+
+std::mutex g_prefixLock;
+std::string g_prefix;
+
+bool Exists(const std::string& host) {
+  struct stat st;
+  return ::lstat(host.c_str(), &st) == 0;
+}
+
+void MakeFolder(const std::string& host) { ::mkdir(host.c_str(), 0777); }
+
+void WriteFileIfMissing(const std::string& host, const char* text) {
+  if (Exists(host)) return;
+  FILE* f = std::fopen(host.c_str(), "wb");
+  if (f == nullptr) return;
+  std::fwrite(text, 1, std::strlen(text), f);
+  std::fclose(f);
+}
+
+std::string ComputePrefix() {
+  const char* env = std::getenv("BREVANE_PREFIX");
+  std::string prefix;
+  if (env != nullptr && *env != '\0') {
+    prefix = env;
+  } else {
+    const char* home = std::getenv("HOME");
+    prefix = std::string(home != nullptr && *home != '\0' ? home : "/tmp") + "/.brevane";
+  }
+  while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+  if (!prefix.empty() && prefix[0] != '/') {
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof(cwd)) != nullptr) prefix = std::string(cwd) + "/" + prefix;
+  }
+  return prefix;
+}
+
+void CreateMachine(const std::string& prefix) {
+  // mkdir -p for the prefix itself
+  for (size_t pos = 1; pos <= prefix.size(); ++pos) {
+    if (pos == prefix.size() || prefix[pos] == '/') MakeFolder(prefix.substr(0, pos));
+  }
+  MakeFolder(prefix + "/drive_c");
+  MakeFolder(prefix + "/drive_c/WINDOWS");
+  MakeFolder(prefix + "/drive_c/TEMP");
+  MakeFolder(prefix + "/registry");
+  WriteFileIfMissing(prefix + "/machine.ini", kDefaultMachineIni);
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsInvalidNameChar(unsigned char c) {
+  return c < 32 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*' || c == ':';
+}
+
+// Splits "a\b\\c" into components, resolving "." and "..", and dropping the
+// trailing dots and blanks Windows drops from a name.
+bool SplitComponents(const std::string& rest, std::vector<std::string>& parts) {
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = start;
+    while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+    std::string name = rest.substr(start, end - start);
+    if (name == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!name.empty() && name != ".") {
+      while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+      for (unsigned char c : name) {
+        if (IsInvalidNameChar(c)) {
+          SetLastError(kErrorInvalidName);
+          return false;
+        }
+      }
+      if (!name.empty()) parts.push_back(name);
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+bool SameNameIgnoringCase(const char* a, const std::string& b) {
+  size_t i = 0;
+  for (; a[i] != '\0' && i < b.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+    if (x != y) return false;
+  }
+  return a[i] == '\0' && i == b.size();
+}
+
+// The entry of folder whose name equals name ignoring case; name itself when
+// it exists as written or nothing matches.
+std::string MatchEntry(const std::string& folder, const std::string& name) {
+  if (Exists(folder + "/" + name)) return name;
+  DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
+  if (dir == nullptr) return name;
+  std::string found = name;
+  while (struct dirent* entry = ::readdir(dir)) {
+    if (SameNameIgnoringCase(entry->d_name, name)) {
+      found = entry->d_name;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
+bool CurrentWindowsFolder(std::string& folder) {
+  char cwd[4096];
+  if (::getcwd(cwd, sizeof(cwd)) == nullptr) {
+    SetLastError(Win32FromErrno(errno));
+    return false;
+  }
+  folder = WindowsPathOfHost(cwd);
+  return true;
+}
+
+}  // namespace
+
+const std::string& Prefix() {
+  std::lock_guard<std::mutex> guard(g_prefixLock);
+  if (g_prefix.empty()) {
+    g_prefix = ComputePrefix();
+    CreateMachine(g_prefix);
+  }
+  return g_prefix;
+}
+
+void ResetForTesting() {
+  std::lock_guard<std::mutex> guard(g_prefixLock);
+  g_prefix.clear();
+}
+
+bool FullWindowsPath(const std::string& path, std::string& full) {
+  if (path.empty()) {
+    SetLastError(kErrorPathNotFound);
+    return false;
+  }
+  std::string root;  // "C:" or "\\host\share"
+  std::string rest;
+  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+    root = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) + ":";
+    rest = path.substr(2);
+    if (rest.empty() || !IsSeparator(rest[0])) {
+      // "C:name" is relative to that drive's current folder; we keep one
+      // current folder, so it is relative to the drive's root unless the
+      // current folder is on that drive.
+      std::string current;
+      if (CurrentWindowsFolder(current) && current.size() >= 2 &&
+          std::toupper(static_cast<unsigned char>(current[0])) == root[0]) {
+        rest = current.substr(2) + "\\" + rest;
+      }
+    }
+  } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    size_t hostEnd = 2;
+    while (hostEnd < path.size() && !IsSeparator(path[hostEnd])) ++hostEnd;
+    size_t shareEnd = hostEnd + 1;
+    while (shareEnd < path.size() && !IsSeparator(path[shareEnd])) ++shareEnd;
+    if (hostEnd == 2 || hostEnd >= path.size() || shareEnd == hostEnd + 1) {
+      SetLastError(kErrorBadPathname);
+      return false;
+    }
+    root = "\\\\" + path.substr(2, hostEnd - 2) + "\\" + path.substr(hostEnd + 1, shareEnd - hostEnd - 1);
+    rest = shareEnd < path.size() ? path.substr(shareEnd) : std::string();
+  } else {
+    std::string current;
+    if (!CurrentWindowsFolder(current)) return false;
+    if (IsSeparator(path[0])) {
+      return FullWindowsPath(current.substr(0, 2) + path, full);
+    }
+    return FullWindowsPath(current + "\\" + path, full);
+  }
+  std::vector<std::string> parts;
+  if (!SplitComponents(rest, parts)) return false;
+  full = root;
+  for (const std::string& part : parts) full += "\\" + part;
+  if (parts.empty()) full += "\\";
+  // A path that ended in a separator keeps it (C:\dir\ stays a folder path).
+  if (!parts.empty() && IsSeparator(path.back())) full += "\\";
+  if (full.size() >= kMaxPath) {
+    SetLastError(kErrorFilenameExcedRange);
+    return false;
+  }
+  return true;
+}
+
+bool HostPath(const std::string& windowsPath, std::string& host) {
+  std::string full;
+  if (!FullWindowsPath(windowsPath, full)) return false;
+  std::string base;
+  size_t restStart;
+  if (full[0] == '\\') {
+    size_t hostEnd = full.find('\\', 2);
+    size_t shareEnd = full.find('\\', hostEnd + 1);
+    if (shareEnd == std::string::npos) shareEnd = full.size();
+    base = Prefix() + "/unc";
+    base = MatchEntry(base, full.substr(2, hostEnd - 2)).insert(0, base + "/");
+    base = MatchEntry(base, full.substr(hostEnd + 1, shareEnd - hostEnd - 1)).insert(0, base + "/");
+    restStart = shareEnd;
+  } else {
+    char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(full[0])));
+    base = drive == 'z' ? std::string() : Prefix() + "/drive_" + drive;
+    restStart = 2;
+  }
+  std::vector<std::string> parts;
+  if (!SplitComponents(full.substr(restStart), parts)) return false;
+  host = base;
+  for (const std::string& part : parts) host += "/" + MatchEntry(host, part);
+  if (host.empty()) host = "/";
+  return true;
+}
+
+std::string WindowsPathOfHost(const std::string& hostPath) {
+  const std::string& prefix = Prefix();
+  auto under = [&](const std::string& folder) {
+    return hostPath.size() >= folder.size() && hostPath.compare(0, folder.size(), folder) == 0 &&
+           (hostPath.size() == folder.size() || hostPath[folder.size()] == '/');
+  };
+  std::string result;
+  std::string rest;
+  const std::string drivePrefix = prefix + "/drive_";
+  const std::string uncPrefix = prefix + "/unc/";
+  if (hostPath.compare(0, drivePrefix.size(), drivePrefix) == 0 &&
+      hostPath.size() > drivePrefix.size() &&
+      std::isalpha(static_cast<unsigned char>(hostPath[drivePrefix.size()])) &&
+      under(drivePrefix + hostPath[drivePrefix.size()])) {
+    result = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(hostPath[drivePrefix.size()])))) + ":";
+    rest = hostPath.substr(drivePrefix.size() + 1);
+  } else if (hostPath.compare(0, uncPrefix.size(), uncPrefix) == 0) {
+    result = "\\";
+    rest = hostPath.substr(uncPrefix.size() - 1);
+  } else {
+    result = "Z:";
+    rest = hostPath;
+  }
+  for (char c : rest) result += c == '/' ? '\\' : c;
+  if (result.size() == 2) result += "\\";
+  if (result == "\\") result = "Z:\\";
+  return result;
+}
+
+}  // namespace sandbox
+}  // namespace os

@@ -1,0 +1,46 @@
+// The POSIX sandbox machine: one folder, $BREVANE_PREFIX (default ~/.brevane),
+// holds a Windows machine the way a Wine prefix does.
+//
+//   drive_c/ is C:\, drive_d/ D:\ and so on; Z:\ is the host's "/".
+//   unc/host/share/... holds \\host\share\...
+//   registry/   the registry store, one .reg file per root
+//   machine.ini computer name, version record, Windows and temporary folders
+//   services.ini the service table
+//
+// Windows paths are mapped to host paths here and nowhere else. Backslashes
+// and slashes both separate; "." and ".." are resolved as GetFullPathName
+// does; each component that does not exist with its exact name is matched
+// case-insensitively against the folder's entries, as on Windows.
+#pragma once
+
+#include <string>
+
+namespace os {
+namespace sandbox {
+
+// MAX_PATH: the ANSI calls refuse a full path of this many characters or more.
+constexpr size_t kMaxPath = 260;
+
+// The prefix folder (host path, no trailing slash), created on first use with
+// drive_c, the Windows and temporary folders, registry/ and a machine.ini of
+// defaults.
+const std::string& Prefix();
+
+// The full Windows path for a path as a program would pass it: relative paths
+// are taken from the current folder, "\x" from its drive. False (last error
+// set) for an empty, invalid or too long path.
+[[nodiscard]] bool FullWindowsPath(const std::string& path, std::string& full);
+
+// The host path for a Windows path (absolute or relative). False (last error
+// set) for an empty, invalid or too long path.
+[[nodiscard]] bool HostPath(const std::string& windowsPath, std::string& host);
+
+// The Windows path of a host path: inside the prefix's drive_x folders it is
+// X:\..., inside unc/ \\host\share\..., anywhere else Z:\...
+[[nodiscard]] std::string WindowsPathOfHost(const std::string& hostPath);
+
+// Tests only: forget the cached prefix so the next call reads BREVANE_PREFIX again.
+void ResetForTesting();
+
+}  // namespace sandbox
+}  // namespace os
