@@ -1,0 +1,139 @@
+#include "engine/engine.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "engine/builtin_symbols.h"
+#include "engine/install_record.h"
+#include "engine/main_section.h"
+#include "engine/strings.h"
+#include "os/machine.h"
+#include "os/simple_file.h"
+#include "platform/file_ops.h"
+
+CHFS_Engine::CHFS_Engine(CHFS_Reporter* reporter, const std::string& scriptFileName,
+                         CHFS_RunFlags& flags, CHFS_WindowPort* windows,
+                         CHFS_ValueQueries* queries)
+    : reporter_(reporter), flags_(flags), windows_(windows), queries_(queries) {
+  InitModuleFolder();
+  if (flags_.recordPath.empty()) {
+    Trace("*** Begin of debug log ***");
+    Trace("Current Module Path = %s", moduleFolder_.c_str());
+    scriptPath_ = moduleFolder_ + scriptFileName;
+  } else {
+    scriptPath_ = flags_.recordPath;
+  }
+  InitBuiltInSymbols();
+  LoadSymbolsSection("ProductInstall.Symbols");
+  if (flags_.remove) {
+    mainSectionName_ = "ProductRemove.Main";
+    installRecordPath_ = flags_.recordPath;
+    if (!installRecordPath_.empty()) {
+      LoadSavedSymbols(installRecordPath_);
+      LoadSymbolsSection("ProductRemove.Symbols");
+    }
+  } else {
+    mainSectionName_ = "ProductInstall.Main";
+    std::string recordFile = ReadItem("InstallRecordFile", mainSectionName_, 0);
+    if (recordFile != kEmptyItem) {
+      (void)CreateFolderTree(ParentFolder(recordFile));
+      installRecordPath_ = recordFile;
+    }
+  }
+  ReadMainItems();
+}
+
+void CHFS_Engine::InitModuleFolder() {
+  std::string path;
+  moduleFolder_ = ".\\";
+  if (!os::GetModulePath(path, 2048)) return;
+  size_t slash = path.rfind('\\');
+  if (slash != std::string::npos) moduleFolder_ = path.substr(0, slash + 1);
+}
+
+void CHFS_Engine::ReadMainItems() {
+  std::string description = ReadItem("MainDescription", mainSectionName_, 1);
+  if (reporter_ != nullptr) reporter_->SetMainDescription(description);
+  std::string readmeFile = ReadItem("ReadmeFile", mainSectionName_, 1);
+  if (reporter_ == nullptr) return;
+  std::string readme;
+  if (!os::ReadAllBytes(readmeFile, readme)) readme.clear();
+  // The text ends at the file's first NUL byte, as a C string would.
+  size_t nul = readme.find('\0');
+  if (nul != std::string::npos) readme.resize(nul);
+  reporter_->SetReadmeText(readme);
+}
+
+void CHFS_Engine::Trace(const char* format, ...) {
+  if (reporter_ == nullptr) return;
+  char buffer[kTraceBufferSize];
+  os::LocalTime now = os::GetLocalTime();
+  int prefix = std::snprintf(buffer, sizeof(buffer), "[%s:%s]", DateText(now).c_str(),
+                             TimeText(now).c_str());
+  if (prefix < 0 || static_cast<size_t>(prefix) >= sizeof(buffer)) prefix = 0;
+  va_list args;
+  va_start(args, format);
+  int length = std::vsnprintf(buffer + prefix, sizeof(buffer) - prefix, format, args);
+  va_end(args);
+  if (length < 0) std::snprintf(buffer + prefix, sizeof(buffer) - prefix, "%s", "format debug string failed!");
+  reporter_->WriteLog(buffer);
+}
+
+void CHFS_Engine::TraceDetail(const char* format, ...) {
+  if (reporter_ == nullptr) return;
+  // Room is kept for the CR LF, so a long message is cut, never overrun.
+  char buffer[kTraceBufferSize];
+  va_list args;
+  va_start(args, format);
+  int length = std::vsnprintf(buffer, sizeof(buffer) - 2, format, args);
+  va_end(args);
+  if (length < 0) std::snprintf(buffer, sizeof(buffer) - 2, "%s", "format debug string failed!");
+  std::string line(buffer);
+  line += "\r\n";
+  reporter_->AddDetailText(line, 0);
+}
+
+void CHFS_Engine::ReportOutcome(int result) {
+  if (reporter_ == nullptr) return;
+  if (result < 0) {
+    std::string text = BrevaneString(result == -300 ? kIdsTerminatedByUser : kIdsInstallFailed);
+    if (flags_.remove) reporter_->SetTaskText(text, 0);
+    reporter_->AddDetailText(text, 0);
+    reporter_->SetProgress(0, 0);
+    return;
+  }
+  std::string text;
+  if (flags_.remove) {
+    reporter_->SetProgress(0, 0);
+    text = BrevaneString(kIdsRemoveSuccessful);
+  } else {
+    reporter_->SetProgress(100, 100);
+    text = BrevaneString(kIdsInstallSuccessful);
+  }
+  reporter_->SetTaskText(text, 0);
+  reporter_->AddDetailText(text, 0);
+}
+
+int CHFS_Engine::Execute() {
+  CHFS_MainSection mainSection(this);
+  CHFS_InstallRecord record(this);
+  int result = mainSection.Run(mainSectionName_, record);
+  if (result < 0) {
+    if (reporter_ != nullptr && result != -300) {
+      reporter_->Ask(BrevaneString(kIdsInstallFailed), kMbOk | kMbIconError);
+    }
+    mainSection.Rollback(mainSectionName_, record);
+    ReportOutcome(result);
+    return result;
+  }
+  if (!flags_.remove && !installRecordPath_.empty()) {
+    // The steps' own results are not checked: the install has succeeded, and
+    // a failed write shows in the log.
+    (void)DeleteFileIfExists(installRecordPath_);
+    (void)CopyFileWithTimes(scriptPath_, installRecordPath_);
+    SaveSymbols(installRecordPath_);
+    record.SaveRecords(installRecordPath_);
+  }
+  ReportOutcome(result);
+  return result;
+}

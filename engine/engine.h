@@ -1,0 +1,99 @@
+// The script engine: the one engine of a run. It holds the symbol tables, the
+// script and install record paths, the main section name and the module
+// folder, reads script items with symbol substitution, and drives a run.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "engine/command_line.h"
+#include "engine/reporter.h"
+#include "engine/window_port.h"
+
+#if defined(__GNUC__)
+#define BREVANE_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define BREVANE_PRINTF(fmt, args)
+#endif
+
+// The result of evaluating a value descriptor found in a symbol value.
+class CHFS_ValueQueries {
+ public:
+  virtual ~CHFS_ValueQueries() = default;
+  // Each returns the value the descriptor names (empty when it cannot be read).
+  virtual std::string QueryRegistryValue(const std::string& text) = 0;
+  virtual std::string QueryFileInfo(const std::string& text) = 0;
+  virtual std::string QueryINIValue(const std::string& text) = 0;
+};
+
+// The text ReadItem returns for a missing key, section or file.
+constexpr const char kEmptyItem[] = "(empty)";
+
+// Bound of one formatted Trace or TraceDetail line, prefix and NUL included.
+constexpr size_t kTraceBufferSize = 2048;
+
+class CHFS_Engine {
+ public:
+  using SymbolTable = std::map<std::string, std::string>;
+
+  // Performs the whole initialisation: module folder, debug-log lines,
+  // built-in symbols, Symbols sections, the Main section's InstallRecordFile,
+  // MainDescription and ReadmeFile. flags and windows belong to the
+  // application and outlive the engine; reporter and windows may be null.
+  CHFS_Engine(CHFS_Reporter* reporter, const std::string& scriptFileName, CHFS_RunFlags& flags,
+              CHFS_WindowPort* windows, CHFS_ValueQueries* queries = nullptr);
+  CHFS_Engine(const CHFS_Engine&) = delete;
+  CHFS_Engine& operator=(const CHFS_Engine&) = delete;
+
+  // Runs the domain: the step walk, rollback on failure, the outcome texts
+  // and, after a successful install, the install record file.
+  int Execute();
+
+  // Script reader: the value of key in section (of fileName, or of the script
+  // when fileName is empty) with symbols substituted; "(empty)" when missing.
+  std::string ReadItem(const std::string& key, const std::string& section, int warnIfMissing,
+                       const std::string& fileName = std::string());
+
+  // Time-stamped log line / detail line; formats are literals of ours only.
+  void Trace(const char* format, ...) BREVANE_PRINTF(2, 3);
+  void TraceDetail(const char* format, ...) BREVANE_PRINTF(2, 3);
+
+  // Symbol tables and substitution.
+  int SetGlobalSymbol(const std::string& name, const std::string& value);
+  int SetSymbol(const std::string& name, const std::string& value);
+  int UpdateSymbol(const std::string& name, const std::string& value);
+  [[nodiscard]] std::string GetSymbol(const std::string& name) const;
+  [[nodiscard]] std::string ReplaceSymbols(const std::string& text) const;
+  int LoadSymbolsSection(const std::string& section);
+  int SaveSymbols(const std::string& file);
+  int LoadSavedSymbols(const std::string& file);
+  int InitBuiltInSymbols();
+
+  [[nodiscard]] std::string GetModuleFolder() const { return moduleFolder_; }
+  [[nodiscard]] std::string GetScriptPath() const { return scriptPath_; }
+  [[nodiscard]] const std::string& InstallRecordPath() const { return installRecordPath_; }
+  [[nodiscard]] const std::string& MainSectionName() const { return mainSectionName_; }
+  [[nodiscard]] bool IsRemoveDomain() const { return flags_.remove; }
+  [[nodiscard]] CHFS_Reporter* Reporter() const { return reporter_; }
+  [[nodiscard]] CHFS_RunFlags& Flags() const { return flags_; }
+  [[nodiscard]] const SymbolTable& GlobalSymbols() const { return globalSymbols_; }
+  [[nodiscard]] const SymbolTable& ScriptSymbols() const { return scriptSymbols_; }
+
+ private:
+  void InitModuleFolder();
+  void ReadMainItems();
+  void ShowTraceBox(const std::string& section, const std::string& key, const std::string& value);
+  std::string EvaluateDescriptors(const std::string& value);
+  void ReportOutcome(int result);
+
+  SymbolTable globalSymbols_;
+  SymbolTable scriptSymbols_;
+  std::string scriptPath_;
+  std::string installRecordPath_;
+  std::string mainSectionName_;
+  std::string moduleFolder_;
+  CHFS_Reporter* reporter_;
+  CHFS_RunFlags& flags_;
+  CHFS_WindowPort* windows_;
+  CHFS_ValueQueries* queries_;
+};

@@ -1,0 +1,97 @@
+#include "engine/install_record.h"
+
+#include <cstdio>
+
+#include "descriptors/ini_value.h"
+#include "engine/c_numbers.h"
+#include "engine/engine.h"
+
+int CHFS_InstallRecord::BeginStep(int step) {
+  if (entries_.size() >= kMaxRecords) return -1;
+  currentStep_ = step;
+  return 0;
+}
+
+int CHFS_InstallRecord::AddRecord(int item, const std::string& param1, const std::string& param2,
+                                  const std::string& param3) {
+  if (entries_.size() >= kMaxRecords) return -1;
+  entries_.push_back(RecordEntry{currentStep_, item, param1, param2, param3});
+  return 0;
+}
+
+int CHFS_InstallRecord::PeekStep(int& step) {
+  if (entries_.empty()) return -1;
+  currentStep_ = entries_.back().step;
+  step = currentStep_;
+  return 0;
+}
+
+int CHFS_InstallRecord::PopRecord(int& item, std::string& param1, std::string& param2,
+                                  std::string& param3) {
+  if (entries_.empty() || entries_.back().step != currentStep_) return -1;
+  RecordEntry& last = entries_.back();
+  item = last.item;
+  param1 = std::move(last.Param1);
+  param2 = std::move(last.Param2);
+  param3 = std::move(last.Param3);
+  entries_.pop_back();
+  return 0;
+}
+
+int CHFS_InstallRecord::PopRecord(int& item, std::string& param1, std::string& param2) {
+  std::string unused;
+  return PopRecord(item, param1, param2, unused);
+}
+
+int CHFS_InstallRecord::PopRecord(int& item, std::string& param1) {
+  std::string unused2, unused3;
+  return PopRecord(item, param1, unused2, unused3);
+}
+
+int CHFS_InstallRecord::PopRecord(int& item) {
+  std::string unused1, unused2, unused3;
+  return PopRecord(item, unused1, unused2, unused3);
+}
+
+int CHFS_InstallRecord::SaveRecords(const std::string& file) {
+  if (engine_ == nullptr) return -1;
+  char number[32];
+  std::snprintf(number, sizeof(number), "%d", static_cast<int>(entries_.size()));
+  SetINIVariable(*engine_, file, "REC_0", "TotalCount", number);
+  int n = 0;
+  for (const RecordEntry& entry : entries_) {
+    char section[32];
+    std::snprintf(section, sizeof(section), "REC_%d", ++n);
+    std::snprintf(number, sizeof(number), "%d", entry.step);
+    SetINIVariable(*engine_, file, section, "SectionIndex", number);
+    std::snprintf(number, sizeof(number), "%d", entry.item);
+    SetINIVariable(*engine_, file, section, "ItemIndex", number);
+    SetINIVariable(*engine_, file, section, "Param1", entry.Param1);
+    SetINIVariable(*engine_, file, section, "Param2", entry.Param2);
+    SetINIVariable(*engine_, file, section, "Param3", entry.Param3);
+  }
+  return 0;
+}
+
+int CHFS_InstallRecord::LoadRecords(const std::string& file) {
+  if (engine_ == nullptr) return -1;
+  int count = CDecimalToInt(engine_->ReadItem("TotalCount", "REC_0", 1, file));
+  // Entries past the capacity would be refused anyway; a damaged count must
+  // not keep the run reading for hours.
+  if (count > static_cast<int>(kMaxRecords)) count = static_cast<int>(kMaxRecords);
+  for (int n = 1; n <= count; ++n) {
+    char section[32];
+    std::snprintf(section, sizeof(section), "REC_%d", n);
+    int step = CDecimalToInt(engine_->ReadItem("SectionIndex", section, 1, file));
+    int item = CDecimalToInt(engine_->ReadItem("ItemIndex", section, 1, file));
+    std::string params[3];
+    const char* keys[3] = {"Param1", "Param2", "Param3"};
+    for (int i = 0; i < 3; ++i) {
+      params[i] = engine_->ReadItem(keys[i], section, 0, file);
+      if (params[i] == kEmptyItem) params[i].clear();
+    }
+    (void)BeginStep(step);
+    (void)AddRecord(item, params[0], params[1], params[2]);
+  }
+  return 0;
+}

@@ -1,0 +1,106 @@
+#include "engine/main_section.h"
+
+#include <cstdio>
+
+#include "engine/c_numbers.h"
+
+namespace {
+std::string StepKey(int step, const char* field) {
+  char key[64];
+  std::snprintf(key, sizeof(key), "Step%d.%s", step, field);
+  return key;
+}
+}  // namespace
+
+CHFS_MainSection::CHFS_MainSection(CHFS_Engine* engine) : CHFS_Section(engine) {}
+
+std::string CHFS_MainSection::KindKey(const std::string& sessionName,
+                                      const std::string& domainPrefix) {
+  size_t dot = sessionName.find('.', domainPrefix.size() + 1);
+  return dot == std::string::npos ? sessionName : sessionName.substr(0, dot);
+}
+
+CHFS_Section* CHFS_MainSection::FindHandler(const std::string& sessionName,
+                                            const std::string& domainPrefix) {
+  if (sessionName.find(domainPrefix) != 0) {
+    engine_->Trace("*** Syntax error: Session name ['%s'] not supported in this function domain! ",
+                   sessionName.c_str());
+    return nullptr;
+  }
+  auto found = handlers_.find(KindKey(sessionName, domainPrefix));
+  if (found == handlers_.end()) {
+    engine_->Trace("*** Syntax error: Session name ['%s'] not supported! ", sessionName.c_str());
+    return nullptr;
+  }
+  return found->second.get();
+}
+
+int CHFS_MainSection::Run(const std::string& mainSection, CHFS_InstallRecord& record) {
+  size_t dot = mainSection.find('.');
+  if (dot == std::string::npos) {
+    engine_->Trace("*** Syntax error: Session name ['%s'] incorrect. ", mainSection.c_str());
+    return -1;
+  }
+  SetSectionName(mainSection);
+  const std::string domainPrefix = mainSection.substr(0, dot + 1);
+  const int stepCount = CDecimalToInt(ReadSectionItem("StepCount", 1));
+  int result = -1;
+  int step = 1;
+  while (step <= stepCount) {
+    if (record.BeginStep(step) != 0) {
+      engine_->TraceDetail(
+          "*** Runtime error: Found dead loop in your script file (Need less than %d steps) ! ",
+          static_cast<int>(CHFS_InstallRecord::kMaxRecords));
+      return -1;
+    }
+    const std::string sectionKey = StepKey(step, "Section");
+    const std::string session = ReadSectionItem(sectionKey, 1);
+    if (session == kEmptyItem) {
+      engine_->Trace("*** Syntax error: Session name ['%s'] not found, skip and continue. ",
+                     sectionKey.c_str());
+      ++step;
+      continue;
+    }
+    CHFS_Section* handler = FindHandler(session, domainPrefix);
+    if (handler == nullptr) break;
+    // Handlers of the section kinds are dispatched here once they exist.
+    break;
+  }
+  return result;
+}
+
+int CHFS_MainSection::Rollback(const std::string& mainSection, CHFS_InstallRecord& record) {
+  size_t dot = mainSection.find('.');
+  if (dot == std::string::npos) {
+    engine_->Trace("*** Syntax error: Session name ['%s'] incorrect. ", mainSection.c_str());
+    return -1;
+  }
+  SetSectionName(mainSection);
+  const std::string domainPrefix = mainSection.substr(0, dot + 1);
+  const int initialCount = static_cast<int>(record.size());
+  int stop = 0;
+  while (stop == 0 && record.size() > 0) {
+    int step = 0;
+    (void)record.PeekStep(step);
+    const std::string sectionKey = StepKey(step, "Section");
+    const std::string session = ReadSectionItem(sectionKey, 1);
+    if (session == kEmptyItem) {
+      engine_->Trace("*** Syntax error: Session name ['%s'] not found, skip and continue. ",
+                     sectionKey.c_str());
+      int item = 0;
+      while (record.PopRecord(item) == 0) {
+      }
+      continue;
+    }
+    CHFS_Section* handler = FindHandler(session, domainPrefix);
+    if (handler == nullptr) break;
+    std::string description = ReadSectionItem(StepKey(step, "Description"), 1);
+    if (CHFS_Reporter* reporter = engine_->Reporter()) {
+      reporter->SetTaskText(description, 1);
+      reporter->AddDetailText("", 0);
+      reporter->SetProgress(static_cast<int>(record.size()), initialCount);
+    }
+    stop = handler->Rollback(session, record);
+  }
+  return stop;
+}

@@ -1,0 +1,28 @@
+// The step runner: walks a domain's Main section step by step, dispatching
+// each step's session name to the handler of its kind, and walks the install
+// record backwards to undo a failed run.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "engine/section.h"
+
+class CHFS_MainSection : public CHFS_Section {
+ public:
+  explicit CHFS_MainSection(CHFS_Engine* engine);
+
+  int Run(const std::string& mainSection, CHFS_InstallRecord& record) override;
+  int Rollback(const std::string& mainSection, CHFS_InstallRecord& record) override;
+
+  // The kind key of a session name under a domain prefix ("ProductInstall."):
+  // the name cut before the first "." after the kind word's first character.
+  static std::string KindKey(const std::string& sessionName, const std::string& domainPrefix);
+
+ private:
+  // The handler for session name S, or null after logging why there is none.
+  CHFS_Section* FindHandler(const std::string& sessionName, const std::string& domainPrefix);
+
+  std::map<std::string, std::unique_ptr<CHFS_Section>> handlers_;
+};

@@ -1,0 +1,126 @@
+#include <cstdio>
+#include "engine/c_numbers.h"
+
+#include "descriptors/ini_value.h"
+#include "engine/engine.h"
+#include "os/profile.h"
+
+namespace {
+
+// One substitution pass for one symbol over the whole text. Equivalent to
+// replacing each occurrence in turn and resuming the search behind the
+// inserted value, but built in one sweep so a large text costs linear time.
+void ReplaceOneSymbol(std::string& text, const std::string& pattern, const std::string& value) {
+  size_t found = text.find(pattern);
+  if (found == std::string::npos) return;
+  std::string out;
+  out.reserve(text.size() + value.size());
+  size_t pos = 0;
+  while (found != std::string::npos) {
+    out.append(text, pos, found - pos);
+    out += value;
+    pos = found + pattern.size();
+    // %TEMP%\x with TEMP ending in "\" gives one backslash; a doubled
+    // backslash that ends the text stays.
+    if (!out.empty() && pos + 1 < text.size() && text[pos] == '\\' && out.back() == '\\') ++pos;
+    found = text.find(pattern, pos);
+  }
+  out.append(text, pos, std::string::npos);
+  text.swap(out);
+}
+
+}  // namespace
+
+int CHFS_Engine::SetGlobalSymbol(const std::string& name, const std::string& value) {
+  Trace("@ Update Global Symbol table: '%s'='%s'", name.c_str(), value.c_str());
+  globalSymbols_[name] = value;
+  return 0;
+}
+
+int CHFS_Engine::SetSymbol(const std::string& name, const std::string& value) {
+  Trace("@ Update Symbol table: '%s'='%s'", name.c_str(), value.c_str());
+  scriptSymbols_[name] = value;
+  return 0;
+}
+
+int CHFS_Engine::UpdateSymbol(const std::string& name, const std::string& value) {
+  if (scriptSymbols_.count(name) == 0) {
+    Trace("Error! Can't Update undefine symbol '%s' to '%s'", name.c_str(), value.c_str());
+    return -1;
+  }
+  return SetSymbol(name, value);
+}
+
+std::string CHFS_Engine::GetSymbol(const std::string& name) const {
+  auto global = globalSymbols_.find(name);
+  if (global != globalSymbols_.end()) return global->second;
+  auto script = scriptSymbols_.find(name);
+  return script != scriptSymbols_.end() ? script->second : std::string();
+}
+
+std::string CHFS_Engine::ReplaceSymbols(const std::string& text) const {
+  if (text.size() > 2 && text.front() == '"' && text.back() == '"') {
+    return text.substr(1, text.size() - 2);
+  }
+  std::string work = text;
+  if (work.find('%') == std::string::npos) return work;
+  for (const SymbolTable* table : {&globalSymbols_, &scriptSymbols_}) {
+    for (const auto& symbol : *table) {
+      ReplaceOneSymbol(work, "%" + symbol.first + "%", symbol.second);
+    }
+  }
+  return work;
+}
+
+std::string CHFS_Engine::EvaluateDescriptors(const std::string& value) {
+  if (queries_ == nullptr) return value;
+  if (value.find("[Reg:") != std::string::npos) return queries_->QueryRegistryValue(value);
+  if (value.find("[FileInfo:") != std::string::npos) return queries_->QueryFileInfo(value);
+  if (value.find("[INI:") != std::string::npos) return queries_->QueryINIValue(value);
+  return value;
+}
+
+int CHFS_Engine::LoadSymbolsSection(const std::string& section) {
+  // The whole section is read, however large: a fixed buffer would drop the
+  // definitions that do not fit without a word.
+  for (const std::string& line : os::GetProfileSection(scriptPath_, section)) {
+    size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    std::string name = line.substr(0, equals);
+    std::string value = EvaluateDescriptors(ReplaceSymbols(line.substr(equals + 1)));
+    SetSymbol(name, value);
+  }
+  return 0;
+}
+
+int CHFS_Engine::SaveSymbols(const std::string& file) {
+  char number[32];
+  std::snprintf(number, sizeof(number), "%d", static_cast<int>(scriptSymbols_.size()));
+  SetINIVariable(*this, file, "Symbols", "TotalCount", number);
+  int i = 0;
+  for (const auto& symbol : scriptSymbols_) {
+    ++i;
+    char key[32];
+    std::snprintf(key, sizeof(key), "Name.%d", i);
+    SetINIVariable(*this, file, "Symbols", key, symbol.first);
+    std::snprintf(key, sizeof(key), "Value.%d", i);
+    // An empty value would remove the key; a pair of quotes reads back empty.
+    SetINIVariable(*this, file, "Symbols", key, symbol.second.empty() ? "\"\"" : symbol.second);
+  }
+  return 0;
+}
+
+int CHFS_Engine::LoadSavedSymbols(const std::string& file) {
+  int count = CDecimalToInt(ReadItem("TotalCount", "Symbols", 1, file));
+  for (int i = 1; i <= count; ++i) {
+    char key[32];
+    std::snprintf(key, sizeof(key), "Name.%d", i);
+    std::string name = ReadItem(key, "Symbols", 1, file);
+    if (name == kEmptyItem) continue;
+    std::snprintf(key, sizeof(key), "Value.%d", i);
+    std::string value = ReadItem(key, "Symbols", 1, file);
+    if (value == kEmptyItem) value.clear();
+    SetSymbol(name, value);
+  }
+  return 0;
+}

@@ -1,0 +1,30 @@
+// What the engine needs of the windows: the controls the reporter drives and
+// the message boxes. The Windows build implements it with real dialogs, the
+// Linux build with the terminal; tests replace it. Every call has taken effect
+// when it returns, whichever thread makes it.
+#pragma once
+
+#include <string>
+
+class CHFS_WindowPort {
+ public:
+  virtual ~CHFS_WindowPort() = default;
+
+  // Progress bar 1002: range 0..maximum (16 bits), then the position.
+  virtual void ShowProgress(int position, int maximum) = 0;
+  // Task line 1003 gets the whole text.
+  virtual void ShowTaskText(const std::string& text) = 0;
+  // Detail box 1004 gets the whole accumulated detail text, scrolled to its end.
+  virtual void ShowDetailText(const std::string& wholeText) = 0;
+  // The main window's description (1001) and readme (1000) fields.
+  virtual void SetMainDescription(const std::string& text) = 0;
+  virtual void SetReadmeText(const std::string& text) = 0;
+
+  // True once a main window is current (the main window, later the progress
+  // window); message boxes owned by it can be shown.
+  [[nodiscard]] virtual bool HasCurrentMainWindow() const = 0;
+  // A message box; owned by the current main window when owned is true, else
+  // without owner. Returns the button code pressed.
+  virtual int MessageBox(const std::string& text, const std::string& caption, int style,
+                         bool owned) = 0;
+};

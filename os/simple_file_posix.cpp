@@ -1,0 +1,72 @@
+#include <cerrno>
+#include <cstdio>
+
+#include "os/errors.h"
+#include "os/sandbox_posix.h"
+#include "os/simple_file.h"
+#include "os/unique_handle.h"
+
+namespace os {
+
+namespace {
+struct FileTraits {
+  static FILE* Invalid() noexcept { return nullptr; }
+  static void Close(FILE* f) noexcept { std::fclose(f); }
+};
+using UniqueFile = UniqueHandle<FILE*, FileTraits>;
+
+UniqueFile OpenHost(const std::string& path, const char* mode) {
+  std::string host;
+  if (!sandbox::HostPath(path, host)) return UniqueFile();
+  UniqueFile file(std::fopen(host.c_str(), mode));
+  if (!file) SetLastError(Win32FromErrno(errno));
+  return file;
+}
+}  // namespace
+
+bool AppendText(const std::string& path, const std::string& text) {
+  UniqueFile file = OpenHost(path, "a+b");
+  if (!file) return false;
+  std::string bytes;
+  bytes.reserve(text.size() + text.size() / 16 + 2);
+  for (char c : text) {
+    if (c == '\n') bytes += '\r';
+    bytes += c;
+  }
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+  ok = std::fflush(file.get()) == 0 && ok;
+  return ok;
+}
+
+bool ReadAllBytes(const std::string& path, std::string& bytes) {
+  UniqueFile file = OpenHost(path, "rb");
+  if (!file) return false;
+  bytes.clear();
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0) bytes.append(buffer, got);
+  if (std::ferror(file.get())) {
+    SetLastError(Win32FromErrno(errno));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace os
+
+#include <sys/stat.h>
+
+namespace os {
+
+bool PathExists(const std::string& path) {
+  std::string host;
+  if (!sandbox::HostPath(path, host)) return false;
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0) {
+    SetLastError(Win32FromErrno(errno));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace os

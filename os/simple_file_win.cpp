@@ -1,0 +1,55 @@
+#include <windows.h>
+
+#include <cstdio>
+
+#include "os/errors.h"
+#include "os/simple_file.h"
+#include "os/unique_handle.h"
+
+namespace os {
+
+namespace {
+struct FileTraits {
+  static FILE* Invalid() noexcept { return nullptr; }
+  static void Close(FILE* f) noexcept { std::fclose(f); }
+};
+using UniqueFile = UniqueHandle<FILE*, FileTraits>;
+
+struct Win32HandleTraits {
+  static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
+};
+}  // namespace
+
+bool AppendText(const std::string& path, const std::string& text) {
+  UniqueFile file(std::fopen(path.c_str(), "a+t"));
+  if (!file) return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+  ok = std::fflush(file.get()) == 0 && ok;
+  return ok;
+}
+
+bool ReadAllBytes(const std::string& path, std::string& bytes) {
+  UniqueHandle<HANDLE, Win32HandleTraits> file(
+      ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  bytes.clear();
+  char buffer[65536];
+  DWORD got = 0;
+  for (;;) {
+    if (!::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr)) return false;
+    if (got == 0) return true;
+    bytes.append(buffer, got);
+  }
+}
+
+}  // namespace os
+
+namespace os {
+
+bool PathExists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace os
