@@ -116,6 +116,7 @@ void CHFS_Engine::ReportOutcome(int result) {
 
 int CHFS_Engine::Execute() {
   CHFS_MainSection mainSection(this);
+  if (stepRunnerSetup_) stepRunnerSetup_(mainSection);
   CHFS_InstallRecord record(this);
   int result = mainSection.Run(mainSectionName_, record);
   if (result < 0) {

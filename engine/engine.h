@@ -3,6 +3,7 @@
 // folder, reads script items with symbol substitution, and drives a run.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -32,6 +33,8 @@ constexpr const char kEmptyItem[] = "(empty)";
 // Bound of one formatted Trace or TraceDetail line, prefix and NUL included.
 constexpr size_t kTraceBufferSize = 2048;
 
+class CHFS_MainSection;
+
 class CHFS_Engine {
  public:
   using SymbolTable = std::map<std::string, std::string>;
@@ -48,6 +51,12 @@ class CHFS_Engine {
   // Runs the domain: the step walk, rollback on failure, the outcome texts
   // and, after a successful install, the install record file.
   int Execute();
+
+  // Tests only: called on each step runner Execute makes, before its walk,
+  // to add handlers of the test's own.
+  void SetStepRunnerSetup(std::function<void(CHFS_MainSection&)> setup) {
+    stepRunnerSetup_ = std::move(setup);
+  }
 
   // Script reader: the value of key in section (of fileName, or of the script
   // when fileName is empty) with symbols substituted; "(empty)" when missing.
@@ -96,4 +105,5 @@ class CHFS_Engine {
   CHFS_RunFlags& flags_;
   CHFS_WindowPort* windows_;
   CHFS_ValueQueries* queries_;
+  std::function<void(CHFS_MainSection&)> stepRunnerSetup_;
 };

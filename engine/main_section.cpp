@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "engine/c_numbers.h"
+#include "engine/result_codes.h"
+#include "engine/section_kinds.h"
 
 namespace {
 std::string StepKey(int step, const char* field) {
@@ -12,7 +14,58 @@ std::string StepKey(int step, const char* field) {
 }
 }  // namespace
 
-CHFS_MainSection::CHFS_MainSection(CHFS_Engine* engine) : CHFS_Section(engine) {}
+CHFS_MainSection::CHFS_MainSection(CHFS_Engine* engine) : CHFS_Section(engine) {
+  // One instance per kind key, so the two domains never share a handler.
+  for (const SectionKind& kind : SectionKinds()) {
+    if (kind.create == nullptr) continue;
+    for (const char* domain : {"ProductInstall", "ProductRemove"}) {
+      if (!kind.install && std::string(domain) == "ProductInstall") continue;
+      RegisterHandler(std::string(domain) + "." + kind.word, kind.create(engine));
+    }
+  }
+}
+
+void CHFS_MainSection::RegisterHandler(const std::string& kindKey,
+                                       std::unique_ptr<CHFS_Section> handler) {
+  handlers_[kindKey] = std::move(handler);
+}
+
+void CHFS_MainSection::ReportDeadLoop() {
+  engine_->TraceDetail(
+      "*** Runtime error: Found dead loop in your script file (Need less than %d steps) ! ",
+      static_cast<int>(CHFS_InstallRecord::kMaxRecords));
+}
+
+int CHFS_MainSection::NextStep(int step, int handlerResult, int& result, bool& stop) {
+  char prefix[64];
+  if (handlerResult > 0) {
+    result = 0;
+    return handlerResult;
+  }
+  if (handlerResult < 0) {
+    std::snprintf(prefix, sizeof(prefix), "Step%d.Error.", step);
+    int action = EventHandler(prefix, handlerResult);
+    engine_->Trace("EventHandler() return code = %d ", action);
+    if (action == BRVN_CONTINUE || action == BRVN_RETRY || action > 0) {
+      result = 0;
+      return action == BRVN_CONTINUE ? step + 1 : action == BRVN_RETRY ? step : action;
+    }
+    engine_->Trace("EventHandler return code = %d ", action);
+    result = action;
+    stop = true;
+    return step;
+  }
+  std::snprintf(prefix, sizeof(prefix), "Step%d.Success.", step);
+  int action = EventHandler(prefix, 0);
+  engine_->Trace("EventHandler return code = %d ", action);
+  if (action == BRVN_CONTINUE || action == 0 || action == BRVN_RETRY || action > 0) {
+    result = 0;
+    return action == BRVN_RETRY ? step : action > 0 ? action : step + 1;
+  }
+  result = action;
+  stop = true;
+  return step;
+}
 
 std::string CHFS_MainSection::KindKey(const std::string& sessionName,
                                       const std::string& domainPrefix) {
@@ -46,11 +99,12 @@ int CHFS_MainSection::Run(const std::string& mainSection, CHFS_InstallRecord& re
   const int stepCount = CDecimalToInt(ReadSectionItem("StepCount", 1));
   int result = -1;
   int step = 1;
+  std::map<int, int> runs;
   while (step <= stepCount) {
-    if (record.BeginStep(step) != 0) {
-      engine_->TraceDetail(
-          "*** Runtime error: Found dead loop in your script file (Need less than %d steps) ! ",
-          static_cast<int>(CHFS_InstallRecord::kMaxRecords));
+    // A full record, or a step run again and again without recording
+    // anything, is a dead loop; an unattended run must end.
+    if (record.BeginStep(step) != 0 || ++runs[step] > kMaxStepRuns) {
+      ReportDeadLoop();
       return -1;
     }
     const std::string sectionKey = StepKey(step, "Section");
@@ -63,8 +117,17 @@ int CHFS_MainSection::Run(const std::string& mainSection, CHFS_InstallRecord& re
     }
     CHFS_Section* handler = FindHandler(session, domainPrefix);
     if (handler == nullptr) break;
-    // Handlers of the section kinds are dispatched here once they exist.
-    break;
+    std::string description = ReadSectionItem(StepKey(step, "Description"), 1);
+    if (CHFS_Reporter* reporter = engine_->Reporter()) {
+      reporter->SetTaskText(description, 0);
+      reporter->AddDetailText("", 0);
+      reporter->SetProgress(step, stepCount + 1);
+    }
+    int handlerResult = handler->Run(session, record);
+    engine_->Trace("@@@ Session name ['%s'] return code = %d ", session.c_str(), handlerResult);
+    bool stop = false;
+    step = NextStep(step, handlerResult, result, stop);
+    if (stop) break;
   }
   return result;
 }

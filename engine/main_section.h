@@ -16,6 +16,15 @@ class CHFS_MainSection : public CHFS_Section {
   int Run(const std::string& mainSection, CHFS_InstallRecord& record) override;
   int Rollback(const std::string& mainSection, CHFS_InstallRecord& record) override;
 
+  // Puts a handler in the map under a kind key such as "ProductInstall.Run",
+  // replacing any there. The constructor registers every built handler; tests
+  // add handlers of their own.
+  void RegisterHandler(const std::string& kindKey, std::unique_ptr<CHFS_Section> handler);
+
+  // Runs of one step in one walk beyond which the walk is a dead loop, even
+  // when its steps record nothing.
+  static constexpr int kMaxStepRuns = 4096;
+
   // The kind key of a session name under a domain prefix ("ProductInstall."):
   // the name cut before the first "." after the kind word's first character.
   static std::string KindKey(const std::string& sessionName, const std::string& domainPrefix);
@@ -23,6 +32,9 @@ class CHFS_MainSection : public CHFS_Section {
  private:
   // The handler for session name S, or null after logging why there is none.
   CHFS_Section* FindHandler(const std::string& sessionName, const std::string& domainPrefix);
+  // The next step after handler result R of step n; stop set when the walk ends.
+  int NextStep(int step, int handlerResult, int& result, bool& stop);
+  void ReportDeadLoop();
 
   std::map<std::string, std::unique_ptr<CHFS_Section>> handlers_;
 };

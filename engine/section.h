@@ -26,7 +26,21 @@ class CHFS_Section {
     return engine_->ReadItem(key, sectionName_, warn);
   }
 
+  // What to do after a step or item: reads the event keys under prefix
+  // ("Step3.Error.") from the current section, asks the user where the script
+  // says so, and returns an action's result code, or oldResult when no key
+  // applies.
+  int EventHandler(const std::string& prefix, int oldResult);
+  // The result code of an action keyword; -1 (logged) for an unknown one.
+  int ActionCode(const std::string& keyword);
+
  protected:
+  [[nodiscard]] const std::string& SectionName() const { return sectionName_; }
+
   CHFS_Engine* engine_;
   std::string sectionName_;
+
+ private:
+  int AskAndAct(const std::string& prefix, const std::string& text, int style, int wanted,
+                const char* chosenLine, const char* chosenKey, const char* otherKey);
 };

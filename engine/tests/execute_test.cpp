@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include "engine/main_section.h"
+#include "engine/result_codes.h"
+#include "engine/tests/engine_fixture.h"
+
+namespace {
+
+using testing_support::EngineFixture;
+
+// A step handler with a fixed result that records one entry per run.
+class FixedHandler : public CHFS_Section {
+ public:
+  FixedHandler(CHFS_Engine* engine, int result, int* undone)
+      : CHFS_Section(engine), result_(result), undone_(undone) {}
+  int Run(const std::string& session, CHFS_InstallRecord& record) override {
+    record.AddRecord(1, "param %ONE%", "", "");
+    return result_;
+  }
+  int Rollback(const std::string& session, CHFS_InstallRecord& record) override {
+    int item = 0;
+    while (record.PopRecord(item) == 0) ++*undone_;
+    return 0;
+  }
+
+ private:
+  int result_;
+  int* undone_;
+};
+
+void UseFixedHandler(EngineFixture& f, int result, int* undone) {
+  CHFS_Engine* engine = f.engine.get();
+  engine->SetStepRunnerSetup([engine, result, undone](CHFS_MainSection& runner) {
+    runner.RegisterHandler("ProductInstall.Run", std::make_unique<FixedHandler>(engine, result, undone));
+    runner.RegisterHandler("ProductRemove.Run", std::make_unique<FixedHandler>(engine, result, undone));
+  });
+}
+
+TEST(ExecuteTest, FailedRunAsksRollsBackAndReports) {
+  EngineFixture f("[ProductInstall.Main]\r\nStepCount=1\r\nStep1.Section=ProductInstall.Run\r\n");
+  int undone = 0;
+  UseFixedHandler(f, -1, &undone);
+  EXPECT_EQ(f.engine->Execute(), -1);
+  EXPECT_EQ(undone, 1);
+  ASSERT_EQ(f.reporter.asked.size(), 1u);
+  EXPECT_EQ(f.reporter.asked[0].text, "Installation failed!");
+  EXPECT_EQ(f.reporter.asked[0].style, 16);
+  EXPECT_EQ(f.reporter.details.back(), "Installation failed!");
+  EXPECT_EQ(f.reporter.progress.back(), std::make_pair(0, 0));
+  EXPECT_NE(f.reporter.taskTexts.back(), "Installation failed!") << "install domain: detail only";
+}
+
+TEST(ExecuteTest, UserBreakShowsNoBoxButStillRollsBack) {
+  EngineFixture f("[ProductRemove.Main]\r\nStepCount=1\r\nStep1.Section=ProductRemove.Run\r\n", true);
+  int undone = 0;
+  UseFixedHandler(f, BRVN_USERBREAK, &undone);
+  EXPECT_EQ(f.engine->Execute(), BRVN_USERBREAK);
+  EXPECT_TRUE(f.reporter.asked.empty());
+  EXPECT_EQ(undone, 1);
+  EXPECT_EQ(f.reporter.details.back(), "Installation terminated by user!");
+  EXPECT_EQ(f.reporter.taskTexts.back(), "Installation terminated by user!") << "removal: task line too";
+}
+
+TEST(ExecuteTest, SuccessfulInstallWritesTheRecordFile) {
+  const std::string folder = testing_support::NewTestFolder();
+  const std::string recordPath = folder + "\\records\\deep\\hotfix.rec";
+  EngineFixture f("[ProductInstall.Symbols]\r\nONE=1\r\n"
+                  "[ProductInstall.Main]\r\nInstallRecordFile=" + recordPath + "\r\n"
+                  "StepCount=1\r\nStep1.Section=ProductInstall.Run\r\n"
+                  "[ProductRemove.Main]\r\nStepCount=0\r\n");
+  EXPECT_EQ(f.engine->InstallRecordPath(), recordPath);
+  EXPECT_TRUE(testing_support::FileExists(folder + "\\records\\deep")) << "folder made at start";
+  int undone = 0;
+  UseFixedHandler(f, 0, &undone);
+  EXPECT_EQ(f.engine->Execute(), 0);
+  EXPECT_EQ(undone, 0);
+  EXPECT_EQ(f.reporter.taskTexts.back(), "Installation successful!");
+  EXPECT_EQ(f.reporter.details.back(), "Installation successful!");
+  EXPECT_EQ(f.reporter.progress.back(), std::make_pair(100, 100));
+
+  std::string bytes;
+  ASSERT_TRUE(testing_support::ReadFileBytes(recordPath, bytes));
+  EXPECT_EQ(bytes.find("[ProductInstall.Symbols]"), 0u) << "starts with the script copy";
+  EXPECT_NE(bytes.find("[ProductRemove.Main]"), std::string::npos);
+  EXPECT_NE(bytes.find("[Symbols]"), std::string::npos);
+  EXPECT_NE(bytes.find("Name.1=ONE"), std::string::npos);
+  EXPECT_NE(bytes.find("[REC_1]"), std::string::npos);
+  EXPECT_NE(bytes.find("Param1=param %ONE%"), std::string::npos);
+}
+
+TEST(ExecuteTest, RecordFileIsReplacedNotAppended) {
+  const std::string folder = testing_support::NewTestFolder();
+  const std::string recordPath = folder + "\\hotfix.rec";
+  testing_support::WriteFileBytes(recordPath, "[Stale]\r\nOld=1\r\n");
+  EngineFixture f("[ProductInstall.Main]\r\nInstallRecordFile=" + recordPath +
+                  "\r\nStepCount=1\r\nStep1.Section=ProductInstall.Run\r\n");
+  int undone = 0;
+  UseFixedHandler(f, 0, &undone);
+  EXPECT_EQ(f.engine->Execute(), 0);
+  std::string bytes;
+  ASSERT_TRUE(testing_support::ReadFileBytes(recordPath, bytes));
+  EXPECT_EQ(bytes.find("[Stale]"), std::string::npos);
+}
+
+TEST(ExecuteTest, SuccessWithoutRecordFileAndRemovalTexts) {
+  EngineFixture f("[ProductInstall.Main]\r\nStepCount=1\r\nStep1.Section=ProductInstall.Run\r\n");
+  int undone = 0;
+  UseFixedHandler(f, 0, &undone);
+  EXPECT_TRUE(f.engine->InstallRecordPath().empty());
+  EXPECT_EQ(f.engine->Execute(), 0);
+  EXPECT_EQ(f.reporter.details.back(), "Installation successful!");
+
+  const std::string script = f.folder + "\\removal.ini";
+  testing_support::WriteFileBytes(
+      script, "[ProductRemove.Main]\r\nStepCount=1\r\nStep1.Section=ProductRemove.Run\r\n");
+  testing_support::RecordingReporter reporter;
+  testing_support::FakeWindows windows;
+  CHFS_RunFlags flags;
+  flags.remove = true;
+  flags.recordPath = script;
+  CHFS_Engine removal(&reporter, "HotFix.ini", flags, &windows);
+  EXPECT_EQ(removal.MainSectionName(), "ProductRemove.Main");
+  EXPECT_EQ(removal.InstallRecordPath(), script);
+  removal.SetStepRunnerSetup([&removal, &undone](CHFS_MainSection& runner) {
+    runner.RegisterHandler("ProductRemove.Run", std::make_unique<FixedHandler>(&removal, 0, &undone));
+  });
+  EXPECT_EQ(removal.Execute(), 0);
+  EXPECT_EQ(reporter.taskTexts.back(), "Remove installation successful!");
+  EXPECT_EQ(reporter.progress.back(), std::make_pair(0, 0));
+}
+
+TEST(EngineStartTest, DescriptionAndReadme) {
+  const std::string folder = testing_support::NewTestFolder();
+  testing_support::WriteFileBytes(folder + "\\readme.txt", std::string("Read me\r\nfirst\0hidden", 22));
+  EngineFixture f("[ProductInstall.Main]\r\nMainDescription=Fixes %x41%\r\nReadmeFile=" + folder +
+                  "\\readme.txt\r\n");
+  EXPECT_EQ(f.reporter.description, "Fixes A");
+  EXPECT_EQ(f.reporter.readme, "Read me\r\nfirst");
+
+  EngineFixture missing("[ProductInstall.Main]\r\nReadmeFile=" + folder + "\\nothing.txt\r\n");
+  EXPECT_EQ(missing.reporter.readme, "");
+  EXPECT_EQ(missing.reporter.description, "(empty)");
+  EXPECT_TRUE(missing.reporter.Logged(
+      "*** Warning:  Item 'MainDescription' not found in Section 'ProductInstall.Main' !"));
+}
+
+TEST(EngineStartTest, RemovalLoadsSavedSymbolsThenRemoveSymbols) {
+  const std::string folder = testing_support::NewTestFolder();
+  const std::string record = folder + "\\hotfix.rec";
+  testing_support::WriteFileBytes(record,
+                                  "[ProductInstall.Symbols]\r\nA=install\r\nB=install\r\n"
+                                  "[ProductRemove.Symbols]\r\nB=remove\r\n"
+                                  "[Symbols]\r\nTotalCount=2\r\nName.1=A\r\nValue.1=saved\r\n"
+                                  "Name.2=C\r\nValue.2=\"\"\r\n");
+  testing_support::RecordingReporter reporter;
+  CHFS_RunFlags flags;
+  flags.remove = true;
+  flags.recordPath = record;
+  CHFS_Engine engine(&reporter, "HotFix.ini", flags, nullptr);
+  EXPECT_EQ(engine.GetScriptPath(), record);
+  EXPECT_EQ(engine.ScriptSymbols().at("A"), "saved");
+  EXPECT_EQ(engine.ScriptSymbols().at("B"), "remove");
+  EXPECT_EQ(engine.ScriptSymbols().at("C"), "");
+  EXPECT_FALSE(reporter.Logged("*** Begin of debug log ***"));
+}
+
+}  // namespace
