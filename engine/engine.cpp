@@ -9,7 +9,9 @@
 #include "engine/strings.h"
 #include "os/machine.h"
 #include "os/simple_file.h"
+#include "os/files.h"
 #include "platform/file_ops.h"
+#include "platform/path_utils.h"
 
 CHFS_Engine::CHFS_Engine(CHFS_Reporter* reporter, const std::string& scriptFileName,
                          CHFS_RunFlags& flags, CHFS_WindowPort* windows,
@@ -36,7 +38,8 @@ CHFS_Engine::CHFS_Engine(CHFS_Reporter* reporter, const std::string& scriptFileN
     mainSectionName_ = "ProductInstall.Main";
     std::string recordFile = ReadItem("InstallRecordFile", mainSectionName_, 0);
     if (recordFile != kEmptyItem) {
-      (void)CreateFolderTree(ParentFolder(recordFile));
+      std::string folder = DirectoryOf(recordFile);
+      if (!folder.empty()) (void)CreateFolderTree(folder);
       installRecordPath_ = recordFile;
     }
   }
@@ -130,7 +133,7 @@ int CHFS_Engine::Execute() {
   if (!flags_.remove && !installRecordPath_.empty()) {
     // The steps' own results are not checked: the install has succeeded, and
     // a failed write shows in the log.
-    (void)DeleteFileIfExists(installRecordPath_);
+    (void)os::DeleteFile(installRecordPath_);
     (void)CopyFileWithTimes(scriptPath_, installRecordPath_);
     SaveSymbols(installRecordPath_);
     record.SaveRecords(installRecordPath_);

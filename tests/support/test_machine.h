@@ -25,3 +25,10 @@ bool FileExists(const std::string& windowsPath);
 std::string HostPathOf(const std::string& windowsPath);
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+// Copies a program file, keeping it runnable.
+bool CopyProgram(const std::string& fromWindowsPath, const std::string& toWindowsPath);
+
+}  // namespace testing_support

@@ -74,3 +74,13 @@ bool FileExists(const std::string& windowsPath) {
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+bool CopyProgram(const std::string& fromWindowsPath, const std::string& toWindowsPath) {
+  std::string bytes;
+  if (!ReadFileBytes(fromWindowsPath, bytes) || !WriteFileBytes(toWindowsPath, bytes)) return false;
+  return ::chmod(HostPathOf(toWindowsPath).c_str(), 0755) == 0;
+}
+
+}  // namespace testing_support

@@ -50,3 +50,11 @@ bool FileExists(const std::string& windowsPath) {
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+bool CopyProgram(const std::string& fromWindowsPath, const std::string& toWindowsPath) {
+  return ::CopyFileA(fromWindowsPath.c_str(), toWindowsPath.c_str(), FALSE) != FALSE;
+}
+
+}  // namespace testing_support
