@@ -1,0 +1,50 @@
+#include "engine/reporter.h"
+#include "os/files.h"
+#include "platform/file_ops.h"
+
+namespace platform {
+
+namespace {
+
+// The program's string-table texts 8, 9 and 10.
+const char kFolderMissingText[] =
+    "The folder:\r\n%s\r\ndoes not exist. Do you want to create the folder?";
+const char kFolderInvalidText[] =
+    "The folder:\r\n%s\r\nname is invalid. Check the format and try again.";
+const char kFolderNotCreatedText[] = "Unable to create folder:\r\n%s\r\n";
+
+// The text with its one %s replaced by the path; the path is never read as
+// a format.
+std::string WithPath(const char* text, const std::string& path) {
+  std::string message = text;
+  size_t at = message.find("%s");
+  if (at != std::string::npos) message.replace(at, 2, path);
+  return message;
+}
+
+bool IsFolder(const std::string& path) {
+  unsigned long attributes = os::GetFileAttributes(path);
+  return attributes != os::kInvalidFileAttributes && (attributes & os::kAttributeDirectory) != 0;
+}
+
+int Report(int code, const std::string& path, CHFS_Reporter& reporter) {
+  const char* text = code == kFolderInvalidName ? kFolderInvalidText : kFolderNotCreatedText;
+  (void)reporter.Ask(WithPath(text, path), kMbOk | kMbIconWarning);
+  return code;
+}
+
+}  // namespace
+
+int ConfirmFolder(const std::string& path, CHFS_Reporter& reporter) {
+  int code = CheckFolderPath(path.c_str(), true);
+  if (code != kFolderValid) return Report(code, path, reporter);
+  if (IsFolder(path)) return 0;
+  if (reporter.Ask(WithPath(kFolderMissingText, path), kMbYesNo | kMbIconQuestion) != kIdYes) {
+    return -1;
+  }
+  code = CheckFolderPath(path.c_str(), false);
+  if (code != kFolderValid) return Report(code, path, reporter);
+  return 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,70 @@
+// File and folder operations over ANSI Windows paths, written once over os/.
+// None of them logs or throws; each reports through its result. Paths longer
+// than kMaxJoinedPath after joining are refused with the operation's failure
+// result before anything is touched.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+#include <string>
+
+#include "platform/path_utils.h"
+
+class CHFS_Reporter;
+
+namespace platform {
+
+// CopyFileWithTimes results.
+enum CopyResult : int {
+  kCopyOk = 0,
+  kCopySourceNotOpened = -100,
+  kCopyFailed = -110,  // a write failed, or a read failed part way
+  kCopyShortWrite = -120,
+  kCopyTargetNotOpened = -130,
+};
+
+// CheckFolderPath results.
+enum FolderCheck : int {
+  kFolderValid = 0,
+  kFolderInvalidName = 1,
+  kFolderMissing = 2,
+};
+
+// Copying moves data in chunks of this many bytes (0x3FFF, not 0x4000).
+constexpr unsigned long kCopyChunk = 16383;
+
+// True when the attributes of the file or folder can be read.
+[[nodiscard]] bool PathExists(const std::string& path);
+// True when the path (or pattern) finds a file; size is the low 32 bits of
+// its size.
+[[nodiscard]] bool FileSizeOf(const std::string& path, std::uint32_t& size);
+// True when the folder exists afterwards; each folder made takes its
+// parent's attributes. A UNC path's server is never created.
+[[nodiscard]] bool CreateFolderTree(const std::string& folder);
+// Copies source over target with the source's three times and attributes.
+// A read-only target is refused (-130) and left as it was.
+[[nodiscard]] int CopyFileWithTimes(const std::string& source, const std::string& target);
+// Appends folder\name for every file (not folder) that matches pattern
+// directly in folder, hidden and system files included; the count appended.
+int ListFiles(std::vector<std::string>& list, const std::string& folder, const std::string& pattern);
+// Deletes what matches pattern in folder, depth first, read-only, hidden and
+// system files included, then the folder itself. Names beginning with a
+// period are left alone; links to folders are removed, never followed.
+// Failures are ignored.
+void DeleteFiles(const std::string& folder, const std::string& pattern);
+// The fixed file version: major and minor from its high double word, low the
+// whole low double word.
+[[nodiscard]] bool GetFileVersionNumbers(const std::string& path, int& major, int& minor,
+                                         std::uint32_t& low);
+// 0 valid (and, unless checkOnly, present or created), 1 invalid name,
+// 2 missing or not creatable. Only drive paths are valid.
+[[nodiscard]] int CheckFolderPath(const char* path, bool checkOnly);
+// False for an empty name, one that begins or ends with a tab, blank or
+// period, or one that holds " * / : < > ? \ or |.
+[[nodiscard]] bool IsValidFolderName(const std::string& name);
+// Accepts an existing folder (0); asks through the reporter whether to create
+// a missing one (-1 when not) and creates it (0); reports an invalid name (1)
+// or a folder that cannot be created (2) through the reporter.
+[[nodiscard]] int ConfirmFolder(const std::string& path, CHFS_Reporter& reporter);
+
+}  // namespace platform
