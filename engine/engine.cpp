@@ -38,8 +38,8 @@ CHFS_Engine::CHFS_Engine(CHFS_Reporter* reporter, const std::string& scriptFileN
     mainSectionName_ = "ProductInstall.Main";
     std::string recordFile = ReadItem("InstallRecordFile", mainSectionName_, 0);
     if (recordFile != kEmptyItem) {
-      std::string folder = DirectoryOf(recordFile);
-      if (!folder.empty()) (void)CreateFolderTree(folder);
+      std::string folder = platform::DirectoryOf(recordFile);
+      if (!folder.empty()) (void)platform::CreateFolderTree(folder);
       installRecordPath_ = recordFile;
     }
   }
@@ -134,7 +134,7 @@ int CHFS_Engine::Execute() {
     // The steps' own results are not checked: the install has succeeded, and
     // a failed write shows in the log.
     (void)os::DeleteFile(installRecordPath_);
-    (void)CopyFileWithTimes(scriptPath_, installRecordPath_);
+    (void)platform::CopyFileWithTimes(scriptPath_, installRecordPath_);
     SaveSymbols(installRecordPath_);
     record.SaveRecords(installRecordPath_);
   }

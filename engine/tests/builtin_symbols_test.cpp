@@ -27,7 +27,8 @@ INSTANTIATE_TEST_SUITE_P(
                     OsTypeCase{2, 5, 2, "WIN.NET"}, OsTypeCase{2, 5, 7, "UNKNOWN"},
                     OsTypeCase{2, 4, 0, "NT4"}, OsTypeCase{2, 3, 51, "NT351"},
                     OsTypeCase{2, 6, 1, ""}, OsTypeCase{2, 10, 0, ""},
-                    OsTypeCase{0, 3, 1, "UNKNOWN"}, OsTypeCase{3, 5, 1, "UNKNOWN"}));
+                    OsTypeCase{0, 3, 1, "UNKNOWN"}, OsTypeCase{3, 5, 1, "UNKNOWN"}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 TEST(BuiltInSymbolsTest, DateAndTimeFormats) {
   os::LocalTime t;

@@ -43,6 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{{"-uXC:\\dir\\file"}, false, false, true, "C:\\dir\\file"},
         // A later U argument replaces the earlier record path, even with nothing.
         CommandLineCase{{"/U:C:\\a.ini", "/U"}, false, false, true, ""},
-        CommandLineCase{{"/s", "/t", "/U:D:\\rec\\x.ini"}, true, true, true, "D:\\rec\\x.ini"}));
+        CommandLineCase{{"/s", "/t", "/U:D:\\rec\\x.ini"}, true, true, true, "D:\\rec\\x.ini"}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 }  // namespace

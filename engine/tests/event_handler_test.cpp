@@ -62,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         EventCase{"ok after failure", "Step3.Error.AskOK=Note\r\nStep3.Error.OK=BRVN_CONTINUE\r\n", false,
                   1, -1, BRVN_CONTINUE, 16},
         EventCase{"ok after success", "Step3.Error.AskOK=Note\r\nStep3.Error.OK=BRVN_CONTINUE\r\n", false,
-                  1, 0, BRVN_CONTINUE, 64}));
+                  1, 0, BRVN_CONTINUE, 64}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 TEST(ActionCodeTest, Keywords) {
   EngineFixture f("[S]\r\n");
