@@ -8,6 +8,9 @@
 
 #include <string>
 
+// windows.h makes this a macro for its A/W forms; keep the plain name.
+#undef GetComputerName
+
 namespace os {
 
 struct VersionRecord {
