@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -20,14 +21,19 @@ namespace os {
 namespace {
 
 // A bare file name is looked up in the Windows folder, as the real API does;
-// anything with a separator is an ordinary (relative or full) path.
+// anything with a separator, or a drive ("C:x.ini"), is an ordinary path.
+bool IsBareName(const std::string& path) {
+  bool drive = path.size() >= 2 && path[1] == ':';
+  return !drive && path.find_first_of("\\/") == std::string::npos;
+}
+
 bool ProfileHostPath(const std::string& path, std::string& host) {
   if (path.empty()) {
     SetLastError(kErrorAccessDenied);
     return false;
   }
   std::string windowsPath = path;
-  if (path.find_first_of("\\/") == std::string::npos) {
+  if (IsBareName(path)) {
     std::string folder;
     if (!GetWindowsFolder(folder)) return false;
     windowsPath = folder + "\\" + path;
@@ -113,7 +119,13 @@ unsigned long WriteErrorFromErrno(int err) {
 // Replaces the file in one step: a temporary file in the same folder is
 // written, flushed and renamed over it, so a crash leaves the old or the new
 // file, never a torn one.
-bool ReplaceFile(const std::string& host, const std::string& bytes) {
+bool ReplaceFile(const std::string& linkOrFile, const std::string& bytes) {
+  // A symbolic link stays; the file it points to is the one replaced.
+  std::string host = linkOrFile;
+  if (char* real = ::realpath(linkOrFile.c_str(), nullptr)) {
+    host = real;
+    std::free(real);
+  }
   struct stat old;
   bool existed = ::stat(host.c_str(), &old) == 0;
   if (existed && S_ISDIR(old.st_mode)) {

@@ -53,7 +53,7 @@ void ProfileText::Parse() {
     while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
     size_t next = end;
     if (next < text_.size() && text_[next] == '\r') ++next;
-    if (next < text_.size() && text_[next] == '\n' && (next == end || text_[end] == '\r')) ++next;
+    if (next < text_.size() && text_[next] == '\n') ++next;
     lines_.push_back(ParseLine(pos, end, next));
     pos = next;
   }
@@ -172,7 +172,8 @@ bool ProfileText::SetValue(const std::string& section, const std::string& key,
   // After the section's last key, so comments and blank lines that lead
   // into the next section stay with it.
   size_t last = header;
-  for (size_t i = header + 1; i < SectionEnd(header); ++i) {
+  const size_t end = SectionEnd(header);
+  for (size_t i = header + 1; i < end; ++i) {
     if (lines_[i].kind == Kind::kEntry) last = i;
   }
   const Line& after = lines_[last];

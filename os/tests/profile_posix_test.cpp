@@ -110,6 +110,27 @@ TEST(ProfilePosixWrite, ReadOnlyFileIsRefused) {
   EXPECT_EQ(os::LastError(), static_cast<unsigned long>(os::kErrorAccessDenied));
 }
 
+TEST(ProfilePosixWrite, WritesThroughASymbolicLink) {
+  std::string folder = NewTestFolder();
+  ASSERT_TRUE(WriteFileBytes(folder + "\\target.ini", "[s]\nk=1\n"));
+  std::string link = testing_support::HostPathOf(folder) + "/link.ini";
+  ASSERT_EQ(::symlink("target.ini", link.c_str()), 0);
+  ASSERT_TRUE(os::WriteProfileString(folder + "\\link.ini", "s", "k", "2"));
+  struct stat st;
+  ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(folder + "\\target.ini", bytes));
+  EXPECT_EQ(bytes, "[s]\nk=2\n");
+}
+
+TEST(ProfilePosixWrite, DriveRelativeNameIsNotLookedUpInTheWindowsFolder) {
+  std::string name = "brv_drive_" + std::to_string(::getpid()) + ".ini";
+  ASSERT_TRUE(os::WriteProfileString("C:" + name, "s", "k", "v"));
+  EXPECT_TRUE(testing_support::FileExists("C:\\" + name));
+  EXPECT_FALSE(testing_support::FileExists("C:\\WINDOWS\\" + name));
+}
+
 struct ReadCase {
   const char* name;
   std::string content;
