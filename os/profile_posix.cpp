@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,10 +106,13 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-void SyncFolderOf(const std::string& host) {
+std::string FolderOf(const std::string& host) {
   size_t slash = host.rfind('/');
-  std::string folder = slash == 0 ? "/" : host.substr(0, slash);
-  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return slash == 0 || slash == std::string::npos ? "/" : host.substr(0, slash);
+}
+
+void SyncFolderOf(const std::string& host) {
+  UniqueFd fd(::open(FolderOf(host).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd) ::fsync(fd.get());
 }
 
@@ -119,13 +123,7 @@ unsigned long WriteErrorFromErrno(int err) {
 // Replaces the file in one step: a temporary file in the same folder is
 // written, flushed and renamed over it, so a crash leaves the old or the new
 // file, never a torn one.
-bool ReplaceFile(const std::string& linkOrFile, const std::string& bytes) {
-  // A symbolic link stays; the file it points to is the one replaced.
-  std::string host = linkOrFile;
-  if (char* real = ::realpath(linkOrFile.c_str(), nullptr)) {
-    host = real;
-    std::free(real);
-  }
+bool ReplaceFile(const std::string& host, const std::string& bytes) {
   struct stat old;
   bool existed = ::stat(host.c_str(), &old) == 0;
   if (existed && S_ISDIR(old.st_mode)) {
@@ -159,6 +157,49 @@ bool ReplaceFile(const std::string& linkOrFile, const std::string& bytes) {
   ::unlink(temp.c_str());
   SetLastError(WriteErrorFromErrno(err));
   return false;
+}
+
+// A symbolic link stays; the file it points to is the one read and replaced.
+std::string WithoutLink(const std::string& host) {
+  std::string target = host;
+  if (char* real = ::realpath(host.c_str(), nullptr)) {
+    target = real;
+    std::free(real);
+  }
+  return target;
+}
+
+// Writers of one folder take turns, so two updates of one file cannot both
+// start from the old text and lose one of the changes. Readers need no turn:
+// the rename shows them the old file or the new one.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& host)
+      : fd_(::open(FolderOf(host).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_) ::flock(fd_.get(), LOCK_EX);
+  }
+
+ private:
+  UniqueFd fd_;  // closing it ends the turn
+};
+
+bool EditProfile(const std::string& host, const std::string& section, const char* key,
+                 const char* value) {
+  std::string bytes;
+  bool existed = ReadWholeFile(host, bytes);
+  if (!existed && LastError() != kErrorFileNotFound) return false;
+  ProfileText text(bytes);
+  bool changed;
+  if (key == nullptr) {
+    changed = text.DeleteSection(section);
+  } else if (value == nullptr) {
+    changed = text.DeleteKey(section, key);
+  } else {
+    changed = text.SetValue(section, key, value);
+  }
+  // Deleting from a missing file leaves an empty file, as on Windows.
+  if (changed || !existed) return ReplaceFile(host, text.Text());
+  return true;
 }
 
 }  // namespace
@@ -221,24 +262,9 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
   if (!AllowChange(ChangeKind::kProfileWrite, path)) return false;
   std::string host;
   if (!ProfileHostPath(path, host)) return false;
-  std::string bytes;
-  bool existed = ReadWholeFile(host, bytes);
-  if (!existed && LastError() != kErrorFileNotFound) return false;
-  ProfileText text(bytes);
-  bool changed;
-  if (key == nullptr) {
-    changed = text.DeleteSection(section);
-  } else if (value == nullptr) {
-    changed = text.DeleteKey(section, key);
-  } else {
-    changed = text.SetValue(section, key, value);
-  }
-  // Deleting from a missing file leaves an empty file, as on Windows.
-  if (!changed && existed) {
-    SetLastError(kErrorSuccess);
-    return true;
-  }
-  if (!ReplaceFile(host, text.Text())) return false;
+  host = WithoutLink(host);
+  FolderLock turn(host);
+  if (!EditProfile(host, section, key, value)) return false;
   SetLastError(kErrorSuccess);
   return true;
 }

@@ -152,15 +152,17 @@ void ProfileText::Replace(size_t begin, size_t end, const std::string& with) {
 bool ProfileText::SetValue(const std::string& section, const std::string& key,
                            const std::string& value) {
   const std::string eol = LineEnd();
-  size_t header = FindSection(TrimProfileBlanks(section));
+  const std::string sectionName = TrimProfileBlanks(section);
+  const std::string keyName = TrimProfileBlanks(key);
+  size_t header = FindSection(sectionName);
   if (header == lines_.size()) {
     std::string added;
     if (!text_.empty() && lines_.back().next == lines_.back().end) added = eol;
-    added += "[" + section + "]" + eol + key + "=" + value + eol;
+    added += "[" + sectionName + "]" + eol + keyName + "=" + value + eol;
     Replace(text_.size(), text_.size(), added);
     return true;
   }
-  size_t index = FindKey(header, TrimProfileBlanks(key));
+  size_t index = FindKey(header, keyName);
   if (index != lines_.size()) {
     const Line& line = lines_[index];
     std::string content = text_.substr(line.begin, line.end - line.begin);
@@ -178,7 +180,7 @@ bool ProfileText::SetValue(const std::string& section, const std::string& key,
   }
   const Line& after = lines_[last];
   std::string added = after.next == after.end ? eol : std::string();
-  added += key + "=" + value + eol;
+  added += keyName + "=" + value + eol;
   Replace(after.next, after.next, added);
   return true;
 }

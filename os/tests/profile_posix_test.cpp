@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "os/change_gate.h"
@@ -129,6 +130,21 @@ TEST(ProfilePosixWrite, DriveRelativeNameIsNotLookedUpInTheWindowsFolder) {
   ASSERT_TRUE(os::WriteProfileString("C:" + name, "s", "k", "v"));
   EXPECT_TRUE(testing_support::FileExists("C:\\" + name));
   EXPECT_FALSE(testing_support::FileExists("C:\\WINDOWS\\" + name));
+}
+
+TEST(ProfilePosixWrite, ConcurrentWritersLoseNoChange) {
+  std::string path = NewTestFolder() + "\\shared.ini";
+  auto writer = [&path](const char* section) {
+    for (int i = 0; i < 40; ++i) {
+      EXPECT_TRUE(os::WriteProfileString(path, section, ("k" + std::to_string(i)).c_str(), "v"));
+    }
+  };
+  std::thread first(writer, "one");
+  std::thread second(writer, "two");
+  first.join();
+  second.join();
+  EXPECT_EQ(os::GetProfileSection(path, "one").size(), 40u);
+  EXPECT_EQ(os::GetProfileSection(path, "two").size(), 40u);
 }
 
 struct ReadCase {
