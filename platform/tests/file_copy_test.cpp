@@ -79,6 +79,11 @@ TEST(CopyFileWithTimes, FailureResults) {
   EXPECT_EQ(platform::kCopySourceNotOpened, CopyFileWithTimes(folder, folder + "\\t.txt"));
   EXPECT_EQ(platform::kCopyTargetNotOpened, CopyFileWithTimes(source, folder + "\\missing\\t.txt"));
   EXPECT_EQ(platform::kCopyTargetNotOpened, CopyFileWithTimes(source, folder));
+  // Onto itself: the open source keeps the target from being truncated.
+  EXPECT_EQ(platform::kCopyTargetNotOpened, CopyFileWithTimes(source, source));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(source, bytes));
+  EXPECT_EQ("data", bytes);
 }
 
 TEST(CopyFileWithTimes, OverlongPathsAreRefusedBeforeAnythingHappens) {
