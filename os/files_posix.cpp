@@ -137,24 +137,18 @@ bool SetFileAttributes(const std::string& path, unsigned long attributes) {
   unsigned long kept = kAttributeHidden | kAttributeSystem | kAttributeArchive;
   file_state::Metadata meta = file_state::ReadMetadata(host);
   if (meta.creation == 0) meta.creation = file_state::CreationTimeOf(host, st, meta);
-  if (S_ISDIR(st.st_mode)) {
-    kept |= kAttributeReadOnly;
-  } else {
-    mode_t mode = st.st_mode & 07777;
-    mode = (attributes & kAttributeReadOnly) != 0
-               ? mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH)
-               : mode | S_IWUSR;
-    if (::chmod(host.c_str(), mode) != 0) {
-      SetLastError(Win32FromErrno(errno));
-      return false;
-    }
-  }
+  if (S_ISDIR(st.st_mode)) kept |= kAttributeReadOnly;
   meta.attributes = attributes & kept;
-  if (!file_state::WriteMetadata(host, meta)) {
-    SetLastError(Win32FromErrno(errno));
-    return false;
-  }
-  return true;
+  bool readOnly = !S_ISDIR(st.st_mode) && (attributes & kAttributeReadOnly) != 0;
+  mode_t mode = st.st_mode & 07777;
+  mode = readOnly ? mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
+  // The record is written while the file is writable: a user other than
+  // root may not change the extended attributes of a read-only file.
+  bool ok = readOnly ? file_state::WriteMetadata(host, meta) && ::chmod(host.c_str(), mode) == 0
+                     : (S_ISDIR(st.st_mode) || ::chmod(host.c_str(), mode) == 0) &&
+                           file_state::WriteMetadata(host, meta);
+  if (!ok) SetLastError(Win32FromErrno(errno));
+  return ok;
 }
 
 UniqueFile file_state::OpenFile(const std::string& path, unsigned long access,

@@ -71,7 +71,15 @@ bool IsValidFolderName(const std::string& name) {
   if (std::strchr(edges, name.front()) != nullptr || std::strchr(edges, name.back()) != nullptr) {
     return false;
   }
-  return name.find_first_of("\"*/:<>?\\|") == std::string::npos;
+  for (size_t i = 0; i < name.size(); ++i) {
+    // The second byte of a double-byte character may look like '\\' or '|'.
+    if (os::IsLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
+      ++i;
+      continue;
+    }
+    if (std::strchr("\"*/:<>?\\|", name[i]) != nullptr) return false;
+  }
+  return true;
 }
 
 int CheckFolderPath(const char* path, bool checkOnly) {
