@@ -92,6 +92,16 @@ TEST_F(RegistryTest, CreateReportsWhetherTheKeyWasNew) {
   EXPECT_FALSE(missing.valid());
 }
 
+TEST_F(RegistryTest, AFailedOpenLeavesTheKeyClosed) {
+  Make("Present");
+  RegistryKey key;
+  ASSERT_EQ(0, key.Open(kRoot, Path("Present"), RegAccess::kAllAccess));
+  EXPECT_EQ(2, key.Open(kRoot, Path("Absent"), RegAccess::kAllAccess));
+  EXPECT_FALSE(key.valid());
+  EXPECT_EQ(6, key.SetValue("V", os::kRegSz, "x")) << "nothing written to the earlier key";
+  EXPECT_TRUE(key.FullName().empty());
+}
+
 TEST_F(RegistryTest, CreateAndOpenBelowAnOpenKey) {
   RegistryKey base = Make();
   RegistryKey child;
