@@ -149,14 +149,23 @@ TEST_F(RegStoreTest, LoadsAUtf16ExportFromARealMachine) {
   EXPECT_EQ(std::string("still read", 11), Query(kMachine, vendor + "\\Sub\\Deep", "After"));
   EXPECT_EQ("<no key>", Query(RegRoot::kCurrentUser, "Software\\Other", "Foreign"));
 
-  // A change rewrites the file; what the A calls cannot show stays as it was.
+  // A change rewrites the file, still as UTF-16 since the code page cannot
+  // carry the Japanese text; what the A calls cannot show stays as it was.
   RegistryKey key;
   ASSERT_EQ(0, key.Open(kMachine, vendor, RegAccess::kAllAccess));
   ASSERT_EQ(0, key.SetValue("New", os::kRegSz, "n"));
   std::string text = ReadRoot(kMachine);
-  EXPECT_NE(std::string::npos, text.find("\"Japanese\"=hex(1):e5,65,2c,67,00,00\r\n")) << text;
-  EXPECT_NE(std::string::npos, text.find("\"Euro\"=\"\x80" "5 \xfc\"\r\n")) << text;
-  EXPECT_NE(std::string::npos, text.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Sub]\r\n")) << text;
+  for (const char16_t* line : {u"\"Japanese\"=\"\u65e5\u672c\"\r\n", u"\"Euro\"=\"\u20ac5 \u00fc\"\r\n",
+                               u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Sub]\r\n", u"\"New\"=\"n\"\r\n"}) {
+    std::string encoded = Utf16File(line).substr(2);
+    EXPECT_NE(std::string::npos, text.find(encoded)) << "line " << std::u16string(line).size();
+  }
+  EXPECT_EQ(0u, text.find("\xff\xfeW\0i\0n\0"));
+
+  // Once the last such text is gone the file is ANSI again.
+  ASSERT_EQ(0, key.DeleteValue("Japanese"));
+  EXPECT_EQ(0u, ReadRoot(kMachine).find("Windows Registry Editor Version 5.00\r\n"));
+  EXPECT_EQ(std::string("\x80" "5 \xfc", 5), Query(kMachine, vendor, "Euro"));
 }
 
 TEST_F(RegStoreTest, WritesTextThatReadsBackTheSame) {
@@ -188,8 +197,8 @@ TEST_F(RegStoreTest, WritesTextThatReadsBackTheSame) {
            "\"Path\"=\"C:\\\\Dir\\\\\\\"q\\\"\"\r\n",
            "\"Na\\\"me\\\\\"=\"\"\r\n",
            "\"Count\"=dword:0000002a\r\n",
-           "\"NoNul\"=hex(1):61,00,62,00\r\n",
-           "\"Lines\"=hex(1):61,00,0d,00,0a,00,62,00,00,00\r\n",
+           "\"NoNul\"=hex(1):61,62\r\n",
+           "\"Lines\"=hex(1):61,0d,0a,62,00\r\n",
            "\"Short\"=hex(4):2a,00\r\n",
            "\"Empty\"=hex:\r\n",
            "\"Odd\"=hex(0):01\r\n",
@@ -202,12 +211,33 @@ TEST_F(RegStoreTest, WritesTextThatReadsBackTheSame) {
   while (std::getline(lines, line)) EXPECT_LE(line.size(), 80u) << line;
 }
 
+TEST_F(RegStoreTest, TextTheCodePageCannotCarryReadsBackTheSame) {
+  regtree::Key root;
+  regtree::Key& key = regtree::AddSubkey(root, "K", nullptr);
+  regtree::PutValue(key, "Wide", os::kRegSz, std::string("\xe5\x65\x2c\x67\0\0", 6));
+  regtree::PutValue(key, "OddBytes", os::kRegExpandSz, std::string("\x41\0\x42", 3));
+  regtree::PutValue(key, "Plain", os::kRegMultiSz, std::string("a\0\0\0", 4));
+  std::string text = os::regtext::Format(root, "HKEY_USERS");
+  EXPECT_EQ(0u, text.find("\xff\xfe")) << "written as UTF-16";
+  regtree::Key back;
+  ASSERT_TRUE(os::regtext::Parse(text, "HKEY_USERS", back));
+  EXPECT_TRUE(SameTree(root, back));
+}
+
 TEST_F(RegStoreTest, Regedit4HexStringsAreAnsi) {
   WriteRoot(kMachine, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"E\"=hex(2):25,54,25,00\n\"S\"=\"x\"\n");
   unsigned long type = 0;
   EXPECT_EQ(std::string("%T%", 4), Query(kMachine, "A", "E", &type));
   EXPECT_EQ(os::kRegExpandSz, type);
   EXPECT_EQ(std::string("x", 2), Query(kMachine, "A", "S"));
+}
+
+TEST_F(RegStoreTest, LineBreakEscapesAsWineWritesThem) {
+  WriteRoot(kMachine,
+            "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A]\n"
+            "\"Two\"=\"one\\r\\ntwo\"\n\"Plain\"=\"C:\\\\new\\x\"\n");
+  EXPECT_EQ(std::string("one\r\ntwo", 9), Query(kMachine, "A", "Two"));
+  EXPECT_EQ(std::string("C:\\new\\x", 9), Query(kMachine, "A", "Plain"));
 }
 
 TEST_F(RegStoreTest, ImportDeletionsApply) {
