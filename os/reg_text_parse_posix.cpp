@@ -15,10 +15,14 @@ using Text = std::u16string;
 const char kHeader5[] = "Windows Registry Editor Version 5.00";
 const char kHeader4[] = "REGEDIT4";
 
+bool IsUtf16(const std::string& bytes) {
+  return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+         static_cast<unsigned char>(bytes[1]) == 0xFE;
+}
+
 Text Decode(const std::string& bytes) {
   Text text;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+  if (IsUtf16(bytes)) {
     for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
       text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
@@ -94,13 +98,20 @@ std::vector<Text> LogicalLines(const Text& text) {
 }
 
 // A quoted string starting at pos (on the opening quote); pos ends after the
-// closing quote. Only \\ and \" are escapes.
+// closing quote. The escapes are \\ and \", and the \r and \n that Wine's
+// reg export writes; any other backslash stands for itself.
 bool ReadQuoted(const Text& line, size_t& pos, Text& out) {
   ++pos;
   while (pos < line.size()) {
     char16_t c = line[pos++];
     if (c == '"') return true;
-    if (c == '\\' && pos < line.size() && (line[pos] == '\\' || line[pos] == '"')) c = line[pos++];
+    if (c == '\\' && pos < line.size()) {
+      char16_t next = line[pos];
+      if (next == '\\' || next == '"' || next == 'r' || next == 'n') {
+        c = next == 'r' ? u'\r' : next == 'n' ? u'\n' : next;
+        ++pos;
+      }
+    }
     out += c;
   }
   return false;
@@ -241,12 +252,10 @@ bool Parse(const std::string& bytes, const std::string& rootName, regtree::Key& 
   size_t first = 0;
   while (first < lines.size() && lines[first].empty()) ++first;
   if (first == lines.size()) return true;
-  bool unicodeFile = false;
-  if (ToAnsi(lines[first]) == kHeader5) {
-    unicodeFile = true;
-  } else if (ToAnsi(lines[first]) != kHeader4) {
-    return false;
-  }
+  std::string header = ToAnsi(lines[first]);
+  if (header != kHeader5 && header != kHeader4) return false;
+  // Hex string data follows the file's encoding, whatever its header says.
+  bool unicodeFile = IsUtf16(bytes);
   regtree::Key* key = nullptr;
   for (size_t i = first + 1; i < lines.size(); ++i) {
     const Text& line = lines[i];

@@ -143,23 +143,23 @@ long RegistryKey::CreateFrom(void* parent, const std::string& parentName,
 
 long RegistryKey::Open(RegRoot root, const std::string& subkey, RegAccess access) {
   PosixKey rootKey = RootKey(root);
-  return OpenFrom(&rootKey, RegRootName(root), subkey, access);
+  return Settle(OpenFrom(&rootKey, RegRootName(root), subkey, access));
 }
 
 long RegistryKey::Open(const RegistryKey& parent, const std::string& subkey, RegAccess access) {
-  if (!parent.valid()) return kErrorInvalidHandle;
-  return OpenFrom(parent.handle_.get(), parent.fullName_, subkey, access);
+  if (!parent.valid()) return Settle(kErrorInvalidHandle);
+  return Settle(OpenFrom(parent.handle_.get(), parent.fullName_, subkey, access));
 }
 
 long RegistryKey::Create(RegRoot root, const std::string& subkey, RegDisposition* disposition) {
   PosixKey rootKey = RootKey(root);
-  return CreateFrom(&rootKey, RegRootName(root), subkey, disposition);
+  return Settle(CreateFrom(&rootKey, RegRootName(root), subkey, disposition));
 }
 
 long RegistryKey::Create(const RegistryKey& parent, const std::string& subkey,
                          RegDisposition* disposition) {
-  if (!parent.valid()) return kErrorInvalidHandle;
-  return CreateFrom(parent.handle_.get(), parent.fullName_, subkey, disposition);
+  if (!parent.valid()) return Settle(kErrorInvalidHandle);
+  return Settle(CreateFrom(parent.handle_.get(), parent.fullName_, subkey, disposition));
 }
 
 long RegistryKey::QueryValue(const std::string& name, unsigned long* type, void* data,

@@ -60,22 +60,22 @@ long RegistryKey::CreateFrom(void* parent, const std::string& parentName,
 }
 
 long RegistryKey::Open(RegRoot root, const std::string& subkey, RegAccess access) {
-  return OpenFrom(RootHandle(root), RegRootName(root), subkey, access);
+  return Settle(OpenFrom(RootHandle(root), RegRootName(root), subkey, access));
 }
 
 long RegistryKey::Open(const RegistryKey& parent, const std::string& subkey, RegAccess access) {
-  if (!parent.valid()) return ERROR_INVALID_HANDLE;
-  return OpenFrom(parent.handle_.get(), parent.fullName_, subkey, access);
+  if (!parent.valid()) return Settle(ERROR_INVALID_HANDLE);
+  return Settle(OpenFrom(parent.handle_.get(), parent.fullName_, subkey, access));
 }
 
 long RegistryKey::Create(RegRoot root, const std::string& subkey, RegDisposition* disposition) {
-  return CreateFrom(RootHandle(root), RegRootName(root), subkey, disposition);
+  return Settle(CreateFrom(RootHandle(root), RegRootName(root), subkey, disposition));
 }
 
 long RegistryKey::Create(const RegistryKey& parent, const std::string& subkey,
                          RegDisposition* disposition) {
-  if (!parent.valid()) return ERROR_INVALID_HANDLE;
-  return CreateFrom(parent.handle_.get(), parent.fullName_, subkey, disposition);
+  if (!parent.valid()) return Settle(ERROR_INVALID_HANDLE);
+  return Settle(CreateFrom(parent.handle_.get(), parent.fullName_, subkey, disposition));
 }
 
 long RegistryKey::QueryValue(const std::string& name, unsigned long* type, void* data,
