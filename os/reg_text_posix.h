@@ -16,7 +16,8 @@
 // "[-key]" and "Name"=- deletions; lines it cannot read are passed over, as
 // regedit does, and sections of other roots are ignored. Hex data of the
 // string types is ANSI in an ANSI file and UTF-16 in a UTF-16 file, as
-// regedit reads it.
+// regedit reads it. Key and value names are ANSI, as the A calls see them: a
+// character the code page lacks becomes '?'.
 //
 // Writing gives ANSI text with CR LF line ends, readable and diffable; a root
 // holding string data the code page cannot carry is written as UTF-16LE with

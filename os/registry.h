@@ -134,7 +134,10 @@ class RegistryKey {
   // RegDeleteKeyA on a subkey of this key.
   [[nodiscard]] long DeleteSubKey(const std::string& subkey);
 
-  void Close() noexcept { handle_.reset(); }
+  void Close() noexcept {
+    handle_.reset();
+    fullName_.clear();
+  }
   [[nodiscard]] bool valid() const noexcept { return handle_.valid(); }
 
   // "HKEY_LOCAL_MACHINE\Software\X": the key as opened, for log and change
