@@ -11,8 +11,9 @@
 //     03
 //   "Path"=hex(2):25,54,25,00
 //
-// Loading accepts ANSI text or UTF-16LE with a byte order mark (what reg
-// export writes), the "REGEDIT4" header too, line continuations, comments,
+// Loading accepts ANSI text, UTF-16LE with a byte order mark (what reg
+// export writes) or UTF-8 with one (what an editor may save), the
+// "REGEDIT4" header too, line continuations, comments,
 // "[-key]" and "Name"=- deletions; lines it cannot read are passed over, as
 // regedit does, and sections of other roots are ignored. Hex data of the
 // string types is ANSI in an ANSI file and UTF-16 in a UTF-16 file, as

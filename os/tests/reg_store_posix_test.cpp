@@ -224,6 +224,15 @@ TEST_F(RegStoreTest, TextTheCodePageCannotCarryReadsBackTheSame) {
   EXPECT_TRUE(SameTree(root, back));
 }
 
+TEST_F(RegStoreTest, LoadsUtf8WithAByteOrderMark) {
+  WriteRoot(kMachine,
+            "\xef\xbb\xbfWindows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A]\n"
+            "\"Euro\"=\"\xe2\x82\xac \xc3\xbc\"\n\"Broken\"=\"\xc3\"\n\"E\"=hex(2):41,00,00,00\n");
+  EXPECT_EQ(std::string("\x80 \xfc", 4), Query(kMachine, "A", "Euro"));
+  EXPECT_EQ(std::string("?", 2), Query(kMachine, "A", "Broken"));
+  EXPECT_EQ(std::string("A", 2), Query(kMachine, "A", "E"));
+}
+
 TEST_F(RegStoreTest, Regedit4HexStringsAreAnsi) {
   WriteRoot(kMachine, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"E\"=hex(2):25,54,25,00\n\"S\"=\"x\"\n");
   unsigned long type = 0;
