@@ -124,7 +124,8 @@ std::vector<Text> LogicalLines(const Text& text) {
       lines.push_back(line);
     }
     Text& current = lines.back();
-    joining = !current.empty() && current.back() == '\\' && (current[0] == '"' || current[0] == '@');
+    joining =
+        !current.empty() && current.back() == '\\' && (current[0] == '"' || current[0] == '@');
     if (joining) current.pop_back();
     start = end + 1;
   }

@@ -120,8 +120,7 @@ class RegistryKey {
                                 std::string& data) const;
 
   // RegSetValueExA with cbData = data.size().
-  [[nodiscard]] long SetValue(const std::string& name, unsigned long type,
-                              const std::string& data);
+  [[nodiscard]] long SetValue(const std::string& name, unsigned long type, const std::string& data);
 
   // RegDeleteValueA.
   [[nodiscard]] long DeleteValue(const std::string& name);

@@ -89,8 +89,8 @@ PosixKey RootKey(RegRoot root) { return PosixKey{root, {}, true}; }
 
 void RegKeyTraits::Close(void* key) noexcept { delete static_cast<PosixKey*>(key); }
 
-long RegistryKey::OpenFrom(void* parent, const std::string& parentName,
-                           const std::string& subkey, RegAccess access) {
+long RegistryKey::OpenFrom(void* parent, const std::string& parentName, const std::string& subkey,
+                           RegAccess access) {
   const PosixKey& from = AsKey(parent);
   std::vector<std::string> parts;
   long status = SplitSubkey(subkey, parts);
@@ -107,8 +107,8 @@ long RegistryKey::OpenFrom(void* parent, const std::string& parentName,
   return kErrorSuccess;
 }
 
-long RegistryKey::CreateFrom(void* parent, const std::string& parentName,
-                             const std::string& subkey, RegDisposition* disposition) {
+long RegistryKey::CreateFrom(void* parent, const std::string& parentName, const std::string& subkey,
+                             RegDisposition* disposition) {
   if (disposition != nullptr) *disposition = RegDisposition::kNone;
   std::string target = JoinRegistryPath(parentName, subkey);
   if (!Allowed(ChangeKind::kRegistryCreate, target)) return kErrorAccessDenied;
