@@ -173,6 +173,22 @@ TEST_F(RegStoreTest, LoadsAUtf16ExportFromARealMachine) {
   EXPECT_EQ(std::string("\x80\x35 \xfc", 5), Query(kMachine, vendor, "Euro"));
 }
 
+// A file cut short anywhere, as a copy or a hand edit may leave it, still
+// loads whatever it holds whole.
+TEST_F(RegStoreTest, AFileCutAnywhereStillLoads) {
+  const std::string whole = Utf16File(kExport);
+  const size_t headerEnd = Utf16File(u"Windows Registry Editor Version 5.00\r\n").size();
+  for (size_t size = headerEnd; size <= whole.size(); ++size) {
+    regtree::Key root;
+    ASSERT_TRUE(os::regtext::Parse(whole.substr(0, size), "HKEY_LOCAL_MACHINE", root)) << size;
+  }
+  regtree::Key root;
+  ASSERT_TRUE(os::regtext::Parse(whole, "HKEY_LOCAL_MACHINE", root));
+  const regtree::Key* vendor = regtree::FindPath(root, {"software", "vendor"});
+  ASSERT_NE(nullptr, vendor);
+  EXPECT_EQ(10u, vendor->values.size());
+}
+
 TEST_F(RegStoreTest, WritesTextThatReadsBackTheSame) {
   regtree::Key root;
   regtree::Key& vendor =

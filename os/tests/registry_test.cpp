@@ -135,6 +135,14 @@ TEST_F(RegistryTest, PathForms) {
   EXPECT_EQ(0, base.QueryValue("Seen", nullptr, nullptr, nullptr));
 }
 
+TEST_F(RegistryTest, AnUnknownRootIsNoHandle) {
+  const RegRoot bogus = static_cast<RegRoot>(0x12345UL);
+  RegistryKey key;
+  EXPECT_EQ(6, key.Open(bogus, "Software", RegAccess::kRead));
+  EXPECT_EQ(6, key.Create(bogus, "Software\\X", nullptr));
+  EXPECT_EQ(6, os::DeleteRegistryKey(bogus, "Software\\X"));
+}
+
 TEST_F(RegistryTest, StringValueGetsItsNulCountedAndReadsBackByTheRules) {
   RegistryKey key = Make();
   ASSERT_EQ(0, key.SetValue("Str", os::kRegSz, "abc"));  // cbData = strlen
