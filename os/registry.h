@@ -43,6 +43,7 @@
 //     (ERROR_BADDB) and is never overwritten.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "os/unique_handle.h"
@@ -130,7 +131,7 @@ class RegistryKey {
   [[nodiscard]] long EnumValue(unsigned long index, std::string& name, unsigned long* type) const;
   [[nodiscard]] long EnumKey(unsigned long index, std::string& name) const;
 
-  // RegDeleteKeyA on a subkey of this key.
+  // RegDeleteKeyA on a subkey of this key; an empty subkey deletes this key.
   [[nodiscard]] long DeleteSubKey(const std::string& subkey);
 
   void Close() noexcept {
@@ -149,10 +150,7 @@ class RegistryKey {
   long CreateFrom(void* parent, const std::string& parentName, const std::string& subkey,
                   RegDisposition* disposition);
   long Settle(long status) noexcept {
-    if (status != 0) {
-      handle_.reset();
-      fullName_.clear();
-    }
+    if (status != 0) Close();
     return status;
   }
 
