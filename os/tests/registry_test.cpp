@@ -275,6 +275,10 @@ TEST_F(RegistryTest, DeletingKeys) {
   std::string name;
   EXPECT_EQ(1018, leaf.EnumValue(0, name, nullptr));
 
+  RegistryKey self = Make("Parent\\Self");
+  EXPECT_EQ(0, self.DeleteSubKey("")) << "a key deletes itself";
+  EXPECT_EQ(1018, self.SetValue("V", os::kRegSz, "x"));
+
   EXPECT_EQ(0, os::DeleteRegistryKey(kRoot, Path("Parent")));
   EXPECT_EQ(5, os::DeleteRegistryKey(kRoot, "")) << "a root is never deleted";
 }
