@@ -4,8 +4,8 @@
 // WritePrivateProfileStringA. POSIX: our own parser and writer over the
 // sandbox machine, agreeing with real Windows: section and key names match
 // case-insensitively, blanks around keys and values are dropped, one pair of
-// double quotes enclosing a whole value is removed on key reads (not on
-// section reads), a value is cut to the buffer. A file name without any path
+// single or double quotes enclosing a whole value is removed on key reads
+// (not on section reads), a value is cut to the buffer. A file name without any path
 // separator is looked up in the Windows folder, as the real API does.
 //
 // Writing on POSIX changes only the line it touches; every other byte of the
@@ -15,6 +15,12 @@
 
 #include <string>
 #include <vector>
+
+// <windows.h> maps these names to its own ANSI and wide calls; ours keep
+// their names wherever that header was included first.
+#undef GetProfileString
+#undef GetProfileSection
+#undef WriteProfileString
 
 namespace os {
 

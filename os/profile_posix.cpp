@@ -1,0 +1,234 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "os/change_gate.h"
+#include "os/errors.h"
+#include "os/machine.h"
+#include "os/profile.h"
+#include "os/profile_text.h"
+#include "os/sandbox_posix.h"
+#include "os/unique_handle.h"
+
+namespace os {
+
+namespace {
+
+// A bare file name is looked up in the Windows folder, as the real API does;
+// anything with a separator is an ordinary (relative or full) path.
+bool ProfileHostPath(const std::string& path, std::string& host) {
+  if (path.empty()) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
+  std::string windowsPath = path;
+  if (path.find_first_of("\\/") == std::string::npos) {
+    std::string folder;
+    if (!GetWindowsFolder(folder)) return false;
+    windowsPath = folder + "\\" + path;
+  }
+  return sandbox::HostPath(windowsPath, host);
+}
+
+struct FdTraits {
+  static int Invalid() noexcept { return -1; }
+  static void Close(int fd) noexcept { ::close(fd); }
+};
+using UniqueFd = UniqueHandle<int, FdTraits>;
+
+// The whole file; false (last error set) when it cannot be read.
+bool ReadWholeFile(const std::string& host, std::string& bytes) {
+  UniqueFd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) {
+    SetLastError(errno == ENOENT ? kErrorFileNotFound : Win32FromErrno(errno));
+    return false;
+  }
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
+  bytes.clear();
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = ::read(fd.get(), buffer, sizeof(buffer));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      SetLastError(Win32FromErrno(errno));
+      return false;
+    }
+    if (got == 0) return true;
+    bytes.append(buffer, static_cast<size_t>(got));
+  }
+}
+
+bool LoadProfile(const std::string& path, std::string& bytes) {
+  std::string host;
+  return ProfileHostPath(path, host) && ReadWholeFile(host, bytes);
+}
+
+// The real API hands out C strings: a value holding a NUL ends there.
+std::string UpToNul(const std::string& text) { return text.substr(0, text.find('\0')); }
+
+std::string WithoutTrailingSpaces(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// One pair of matching single or double quotes around the whole value goes.
+std::string WithoutQuotes(const std::string& value) {
+  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<size_t>(put);
+  }
+  return true;
+}
+
+void SyncFolderOf(const std::string& host) {
+  size_t slash = host.rfind('/');
+  std::string folder = slash == 0 ? "/" : host.substr(0, slash);
+  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd) ::fsync(fd.get());
+}
+
+unsigned long WriteErrorFromErrno(int err) {
+  return err == ENOENT || err == ENOTDIR ? kErrorPathNotFound : Win32FromErrno(err);
+}
+
+// Replaces the file in one step: a temporary file in the same folder is
+// written, flushed and renamed over it, so a crash leaves the old or the new
+// file, never a torn one.
+bool ReplaceFile(const std::string& host, const std::string& bytes) {
+  struct stat old;
+  bool existed = ::stat(host.c_str(), &old) == 0;
+  if (existed && S_ISDIR(old.st_mode)) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
+  if (existed && ::access(host.c_str(), W_OK) != 0) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
+  std::string temp = host + ".~XXXXXX";
+  UniqueFd fd(::mkstemp(&temp[0]));
+  if (!fd) {
+    SetLastError(WriteErrorFromErrno(errno));
+    return false;
+  }
+  mode_t mode = existed ? (old.st_mode & 07777) : 0666;
+  if (!existed) {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode &= ~mask;
+  }
+  bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+  int err = errno;
+  fd.reset();
+  if (ok && ::rename(temp.c_str(), host.c_str()) == 0) {
+    SyncFolderOf(host);
+    return true;
+  }
+  err = ok ? errno : err;
+  ::unlink(temp.c_str());
+  SetLastError(WriteErrorFromErrno(err));
+  return false;
+}
+
+}  // namespace
+
+unsigned long GetProfileString(const std::string& path, const std::string& section,
+                               const std::string& key, const std::string& defaultValue,
+                               std::string& value, unsigned long bufferSize) {
+  if (bufferSize == 0) return 0;
+  std::string bytes;
+  std::string found;
+  bool present = LoadProfile(path, bytes) && ProfileText(bytes).FindValue(section, key, found);
+  if (present) {
+    value = WithoutQuotes(UpToNul(found));
+    SetLastError(kErrorSuccess);
+  } else {
+    // Windows 7 and later report the missing file, section or key this way.
+    value = WithoutTrailingSpaces(defaultValue);
+    SetLastError(kErrorFileNotFound);
+  }
+  if (value.size() > bufferSize - 1) value.resize(bufferSize - 1);
+  return static_cast<unsigned long>(value.size());
+}
+
+std::vector<std::string> GetProfileSection(const std::string& path, const std::string& section) {
+  std::string bytes;
+  std::vector<std::string> entries;
+  if (!LoadProfile(path, bytes)) return entries;
+  if (!ProfileText(bytes).SectionEntries(section, entries)) {
+    SetLastError(kErrorFileNotFound);
+    return entries;
+  }
+  for (std::string& entry : entries) entry = UpToNul(entry);
+  SetLastError(kErrorSuccess);
+  return entries;
+}
+
+unsigned long GetProfileSectionBuffer(const std::string& path, const std::string& section,
+                                      std::string& raw, unsigned long bufferSize) {
+  raw.clear();
+  std::string all;
+  for (const std::string& entry : GetProfileSection(path, section)) {
+    all += entry;
+    all += '\0';
+  }
+  if (all.empty() || bufferSize == 0) return 0;
+  // The API keeps room for the list's closing NUL and reports size - 2 when
+  // the lines do not fit, the last one cut.
+  if (all.size() + 2 <= bufferSize) {
+    raw = all;
+    return static_cast<unsigned long>(all.size());
+  }
+  if (bufferSize < 3) return 0;
+  raw = all.substr(0, bufferSize - 2);
+  if (raw.back() != '\0') raw += '\0';
+  return bufferSize - 2;
+}
+
+bool WriteProfileString(const std::string& path, const std::string& section, const char* key,
+                        const char* value) {
+  if (!AllowChange(ChangeKind::kProfileWrite, path)) return false;
+  std::string host;
+  if (!ProfileHostPath(path, host)) return false;
+  std::string bytes;
+  bool existed = ReadWholeFile(host, bytes);
+  if (!existed && LastError() != kErrorFileNotFound) return false;
+  ProfileText text(bytes);
+  bool changed;
+  if (key == nullptr) {
+    changed = text.DeleteSection(section);
+  } else if (value == nullptr) {
+    changed = text.DeleteKey(section, key);
+  } else {
+    changed = text.SetValue(section, key, value);
+  }
+  // Deleting from a missing file leaves an empty file, as on Windows.
+  if (!changed && existed) {
+    SetLastError(kErrorSuccess);
+    return true;
+  }
+  if (!ReplaceFile(host, text.Text())) return false;
+  SetLastError(kErrorSuccess);
+  return true;
+}
+
+}  // namespace os
