@@ -22,6 +22,11 @@ namespace {
 const CATID kCatidSafeForScripting = {0x7DD95801, 0x9882, 0x11CF, {0x9F, 0xA9, 0x00, 0xAA, 0x00, 0x6C, 0x42, 0xC4}};
 const CATID kCatidSafeForInitializing = {0x7DD95802, 0x9882, 0x11CF, {0x9F, 0xA9, 0x00, 0xAA, 0x00, 0x6C, 0x42, 0xC4}};
 constexpr LCID kEnglish = 0x0409;
+#ifdef _WIN64
+constexpr SYSKIND kSysKind = SYS_WIN64;
+#else
+constexpr SYSKIND kSysKind = SYS_WIN32;
+#endif
 
 struct KeyTraits {
   static HKEY Invalid() noexcept { return nullptr; }
@@ -109,7 +114,7 @@ HRESULT UnregisterServer() {
     const DWORD status = ::SHDeleteKeyA(HKEY_CLASSES_ROOT, root.c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) result = HRESULT_FROM_WIN32(status);
   }
-  const HRESULT hr = ::UnRegisterTypeLib(LIBID_TESSALYLib, 1, 0, kEnglish, SYS_WIN32);
+  const HRESULT hr = ::UnRegisterTypeLib(LIBID_TESSALYLib, 1, 0, kEnglish, kSysKind);
   // A library that is not registered any more is what we want.
   if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED && SUCCEEDED(result)) {
     result = hr;
