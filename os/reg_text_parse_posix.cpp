@@ -1,0 +1,264 @@
+#include <cstdint>
+#include <vector>
+
+#include "os/ansi_codepage_posix.h"
+#include "os/reg_text_posix.h"
+#include "os/registry.h"
+
+namespace os {
+namespace regtext {
+
+namespace {
+
+using Text = std::u16string;
+
+const char kHeader5[] = "Windows Registry Editor Version 5.00";
+const char kHeader4[] = "REGEDIT4";
+
+Text Decode(const std::string& bytes) {
+  Text text;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                    (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    }
+    return text;
+  }
+  for (char c : bytes) text += AnsiToUnicode(static_cast<unsigned char>(c));
+  return text;
+}
+
+std::string ToAnsi(const Text& text) {
+  std::string out;
+  for (char16_t u : text) {
+    unsigned char c = '?';
+    if (!UnicodeToAnsi(u, c)) c = '?';
+    out += static_cast<char>(c);
+  }
+  return out;
+}
+
+std::string ToUtf16le(const Text& text) {
+  std::string out;
+  for (char16_t u : text) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  }
+  return out;
+}
+
+bool IsBlank(char16_t c) { return c == ' ' || c == '\t'; }
+
+Text Trim(const Text& line) {
+  size_t start = 0;
+  size_t end = line.size();
+  while (start < end && IsBlank(line[start])) ++start;
+  while (end > start && (IsBlank(line[end - 1]) || line[end - 1] == '\r')) --end;
+  return line.substr(start, end - start);
+}
+
+bool StartsWith(const Text& text, size_t pos, const char* ascii) {
+  for (size_t i = 0; ascii[i] != '\0'; ++i, ++pos) {
+    if (pos >= text.size()) return false;
+    char16_t c = text[pos];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char16_t>(c + 32);
+    char16_t want = static_cast<char16_t>(ascii[i]);
+    if (want >= 'A' && want <= 'Z') want = static_cast<char16_t>(want + 32);
+    if (c != want) return false;
+  }
+  return true;
+}
+
+// Logical lines, trimmed: a value line ending in a backslash goes on with
+// the next line, as reg export wraps long hex data.
+std::vector<Text> LogicalLines(const Text& text) {
+  std::vector<Text> lines;
+  size_t start = 0;
+  bool joining = false;
+  while (start <= text.size()) {
+    size_t end = text.find(u'\n', start);
+    if (end == Text::npos) end = text.size();
+    Text line = Trim(text.substr(start, end - start));
+    if (joining) {
+      lines.back() += line;
+    } else {
+      lines.push_back(line);
+    }
+    Text& current = lines.back();
+    joining = !current.empty() && current.back() == '\\' && (current[0] == '"' || current[0] == '@');
+    if (joining) current.pop_back();
+    start = end + 1;
+  }
+  return lines;
+}
+
+// A quoted string starting at pos (on the opening quote); pos ends after the
+// closing quote. Only \\ and \" are escapes.
+bool ReadQuoted(const Text& line, size_t& pos, Text& out) {
+  ++pos;
+  while (pos < line.size()) {
+    char16_t c = line[pos++];
+    if (c == '"') return true;
+    if (c == '\\' && pos < line.size() && (line[pos] == '\\' || line[pos] == '"')) c = line[pos++];
+    out += c;
+  }
+  return false;
+}
+
+int HexDigit(char16_t c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Up to maxDigits hex digits filling text from pos to its end.
+bool ReadHexNumber(const Text& text, size_t pos, size_t end, size_t maxDigits, uint32_t& value) {
+  if (end <= pos || end - pos > maxDigits) return false;
+  value = 0;
+  for (; pos < end; ++pos) {
+    int digit = HexDigit(text[pos]);
+    if (digit < 0) return false;
+    value = (value << 4) | static_cast<uint32_t>(digit);
+  }
+  return true;
+}
+
+// "01,02, ff" (possibly empty) as bytes.
+bool ReadHexBytes(const Text& text, size_t pos, std::string& bytes) {
+  Text rest = Trim(text.substr(pos));
+  size_t start = 0;
+  while (start < rest.size()) {
+    size_t end = rest.find(u',', start);
+    if (end == Text::npos) end = rest.size();
+    Text item = Trim(rest.substr(start, end - start));
+    uint32_t byte = 0;
+    if (!ReadHexNumber(item, 0, item.size(), 2, byte)) {
+      // reg export ends no list with a comma, but a trailing one is harmless.
+      if (item.empty() && end == rest.size()) break;
+      return false;
+    }
+    bytes += static_cast<char>(byte);
+    start = end + 1;
+  }
+  return true;
+}
+
+struct ParsedData {
+  bool remove = false;
+  unsigned long type = kRegNone;
+  std::string data;
+};
+
+bool ReadHexData(const Text& line, size_t pos, bool unicodeFile, ParsedData& out) {
+  out.type = kRegBinary;
+  if (line[pos] == '(') {
+    size_t close = line.find(u')', pos);
+    uint32_t type = 0;
+    if (close == Text::npos || !ReadHexNumber(line, pos + 1, close, 8, type)) return false;
+    out.type = type;
+    pos = close + 1;
+  }
+  if (pos >= line.size() || line[pos] != ':') return false;
+  if (!ReadHexBytes(line, pos + 1, out.data)) return false;
+  bool stringType = out.type == kRegSz || out.type == kRegExpandSz || out.type == kRegMultiSz;
+  if (stringType && !unicodeFile) out.data = AnsiToUtf16le(out.data);
+  return true;
+}
+
+bool ReadData(const Text& line, size_t pos, bool unicodeFile, ParsedData& out) {
+  if (pos >= line.size()) return false;
+  if (line[pos] == '"') {
+    Text text;
+    if (!ReadQuoted(line, pos, text) || !Trim(line.substr(pos)).empty()) return false;
+    out.type = kRegSz;
+    out.data = ToUtf16le(text) + std::string(2, '\0');
+    return true;
+  }
+  if (line[pos] == '-') {
+    out.remove = true;
+    return Trim(line.substr(pos + 1)).empty();
+  }
+  if (StartsWith(line, pos, "dword:")) {
+    uint32_t value = 0;
+    if (!ReadHexNumber(line, pos + 6, line.size(), 8, value)) return false;
+    out.type = kRegDword;
+    out.data = RegDwordData(value);
+    return true;
+  }
+  if (StartsWith(line, pos, "hex")) return ReadHexData(line, pos + 3, unicodeFile, out);
+  return false;
+}
+
+void ApplyValueLine(const Text& line, bool unicodeFile, regtree::Key& key) {
+  size_t pos = 0;
+  Text name;
+  if (line[0] == '@') {
+    pos = 1;
+  } else if (!ReadQuoted(line, pos, name)) {
+    return;
+  }
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
+  if (pos >= line.size() || line[pos] != '=') return;
+  ++pos;
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
+  ParsedData data;
+  if (!ReadData(line, pos, unicodeFile, data)) return;
+  if (data.remove) {
+    regtree::RemoveValue(key, ToAnsi(name));
+  } else {
+    regtree::PutValue(key, ToAnsi(name), data.type, data.data);
+  }
+}
+
+// The key a "[...]" line opens, or null for one this root does not hold.
+// "[-...]" removes the key and everything below it.
+regtree::Key* ApplyHeader(const Text& line, const std::string& rootName, regtree::Key& root) {
+  if (line.size() < 2 || line.back() != ']') return nullptr;
+  Text inner = line.substr(1, line.size() - 2);
+  bool remove = !inner.empty() && inner[0] == '-';
+  std::vector<std::string> parts = regtree::SplitPath(ToAnsi(remove ? inner.substr(1) : inner));
+  if (parts.empty() || regtree::CompareNames(parts[0], rootName) != 0) return nullptr;
+  parts.erase(parts.begin());
+  if (parts.size() > kMaxDepth) return nullptr;
+  if (remove) {
+    if (parts.empty()) return nullptr;
+    std::string last = parts.back();
+    parts.pop_back();
+    if (regtree::Key* parent = regtree::FindPath(root, parts)) regtree::RemoveSubkey(*parent, last);
+    return nullptr;
+  }
+  regtree::Key* key = &root;
+  for (const std::string& name : parts) key = &regtree::AddSubkey(*key, name, nullptr);
+  return key;
+}
+
+}  // namespace
+
+bool Parse(const std::string& bytes, const std::string& rootName, regtree::Key& root) {
+  std::vector<Text> lines = LogicalLines(Decode(bytes));
+  size_t first = 0;
+  while (first < lines.size() && lines[first].empty()) ++first;
+  if (first == lines.size()) return true;
+  bool unicodeFile = false;
+  if (ToAnsi(lines[first]) == kHeader5) {
+    unicodeFile = true;
+  } else if (ToAnsi(lines[first]) != kHeader4) {
+    return false;
+  }
+  regtree::Key* key = nullptr;
+  for (size_t i = first + 1; i < lines.size(); ++i) {
+    const Text& line = lines[i];
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      key = ApplyHeader(line, rootName, root);
+    } else if (key != nullptr && (line[0] == '"' || line[0] == '@')) {
+      ApplyValueLine(line, unicodeFile, *key);
+    }
+  }
+  return true;
+}
+
+}  // namespace regtext
+}  // namespace os
