@@ -2,11 +2,12 @@
 //
 // Windows: GetPrivateProfileStringA / GetPrivateProfileSectionA /
 // WritePrivateProfileStringA. POSIX: our own parser and writer over the
-// sandbox machine, agreeing with real Windows: section and key names match
-// case-insensitively, blanks around keys and values are dropped, one pair of
-// single or double quotes enclosing a whole value is removed on key reads
-// (not on section reads), a value is cut to the buffer. A file name without any path
-// separator is looked up in the Windows folder, as the real API does.
+// sandbox machine (os/profile_text.h has the parsing rules), agreeing with
+// real Windows: section and key names match case-insensitively, blanks
+// around keys and values are dropped, one pair of single or double quotes
+// enclosing a whole value is removed on key reads (not on section reads), a
+// value is cut to the buffer. A file name without any path separator (and no
+// drive) is looked up in the Windows folder, as the real API does.
 //
 // Writing on POSIX changes only the line it touches; every other byte of the
 // file (comments, spacing, line ends) stays, and the file is replaced

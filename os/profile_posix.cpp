@@ -1,9 +1,11 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -20,14 +22,19 @@ namespace os {
 namespace {
 
 // A bare file name is looked up in the Windows folder, as the real API does;
-// anything with a separator is an ordinary (relative or full) path.
+// anything with a separator, or a drive ("C:x.ini"), is an ordinary path.
+bool IsBareName(const std::string& path) {
+  bool drive = path.size() >= 2 && path[1] == ':';
+  return !drive && path.find_first_of("\\/") == std::string::npos;
+}
+
 bool ProfileHostPath(const std::string& path, std::string& host) {
   if (path.empty()) {
     SetLastError(kErrorAccessDenied);
     return false;
   }
   std::string windowsPath = path;
-  if (path.find_first_of("\\/") == std::string::npos) {
+  if (IsBareName(path)) {
     std::string folder;
     if (!GetWindowsFolder(folder)) return false;
     windowsPath = folder + "\\" + path;
@@ -99,10 +106,13 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-void SyncFolderOf(const std::string& host) {
+std::string FolderOf(const std::string& host) {
   size_t slash = host.rfind('/');
-  std::string folder = slash == 0 ? "/" : host.substr(0, slash);
-  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return slash == 0 || slash == std::string::npos ? "/" : host.substr(0, slash);
+}
+
+void SyncFolderOf(const std::string& host) {
+  UniqueFd fd(::open(FolderOf(host).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd) ::fsync(fd.get());
 }
 
@@ -147,6 +157,49 @@ bool ReplaceFile(const std::string& host, const std::string& bytes) {
   ::unlink(temp.c_str());
   SetLastError(WriteErrorFromErrno(err));
   return false;
+}
+
+// A symbolic link stays; the file it points to is the one read and replaced.
+std::string WithoutLink(const std::string& host) {
+  std::string target = host;
+  if (char* real = ::realpath(host.c_str(), nullptr)) {
+    target = real;
+    std::free(real);
+  }
+  return target;
+}
+
+// Writers of one folder take turns, so two updates of one file cannot both
+// start from the old text and lose one of the changes. Readers need no turn:
+// the rename shows them the old file or the new one.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& host)
+      : fd_(::open(FolderOf(host).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_) ::flock(fd_.get(), LOCK_EX);
+  }
+
+ private:
+  UniqueFd fd_;  // closing it ends the turn
+};
+
+bool EditProfile(const std::string& host, const std::string& section, const char* key,
+                 const char* value) {
+  std::string bytes;
+  bool existed = ReadWholeFile(host, bytes);
+  if (!existed && LastError() != kErrorFileNotFound) return false;
+  ProfileText text(bytes);
+  bool changed;
+  if (key == nullptr) {
+    changed = text.DeleteSection(section);
+  } else if (value == nullptr) {
+    changed = text.DeleteKey(section, key);
+  } else {
+    changed = text.SetValue(section, key, value);
+  }
+  // Deleting from a missing file leaves an empty file, as on Windows.
+  if (changed || !existed) return ReplaceFile(host, text.Text());
+  return true;
 }
 
 }  // namespace
@@ -209,24 +262,9 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
   if (!AllowChange(ChangeKind::kProfileWrite, path)) return false;
   std::string host;
   if (!ProfileHostPath(path, host)) return false;
-  std::string bytes;
-  bool existed = ReadWholeFile(host, bytes);
-  if (!existed && LastError() != kErrorFileNotFound) return false;
-  ProfileText text(bytes);
-  bool changed;
-  if (key == nullptr) {
-    changed = text.DeleteSection(section);
-  } else if (value == nullptr) {
-    changed = text.DeleteKey(section, key);
-  } else {
-    changed = text.SetValue(section, key, value);
-  }
-  // Deleting from a missing file leaves an empty file, as on Windows.
-  if (!changed && existed) {
-    SetLastError(kErrorSuccess);
-    return true;
-  }
-  if (!ReplaceFile(host, text.Text())) return false;
+  host = WithoutLink(host);
+  FolderLock turn(host);
+  if (!EditProfile(host, section, key, value)) return false;
   SetLastError(kErrorSuccess);
   return true;
 }

@@ -53,7 +53,7 @@ void ProfileText::Parse() {
     while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
     size_t next = end;
     if (next < text_.size() && text_[next] == '\r') ++next;
-    if (next < text_.size() && text_[next] == '\n' && (next == end || text_[end] == '\r')) ++next;
+    if (next < text_.size() && text_[next] == '\n') ++next;
     lines_.push_back(ParseLine(pos, end, next));
     pos = next;
   }
@@ -152,15 +152,17 @@ void ProfileText::Replace(size_t begin, size_t end, const std::string& with) {
 bool ProfileText::SetValue(const std::string& section, const std::string& key,
                            const std::string& value) {
   const std::string eol = LineEnd();
-  size_t header = FindSection(TrimProfileBlanks(section));
+  const std::string sectionName = TrimProfileBlanks(section);
+  const std::string keyName = TrimProfileBlanks(key);
+  size_t header = FindSection(sectionName);
   if (header == lines_.size()) {
     std::string added;
     if (!text_.empty() && lines_.back().next == lines_.back().end) added = eol;
-    added += "[" + section + "]" + eol + key + "=" + value + eol;
+    added += "[" + sectionName + "]" + eol + keyName + "=" + value + eol;
     Replace(text_.size(), text_.size(), added);
     return true;
   }
-  size_t index = FindKey(header, TrimProfileBlanks(key));
+  size_t index = FindKey(header, keyName);
   if (index != lines_.size()) {
     const Line& line = lines_[index];
     std::string content = text_.substr(line.begin, line.end - line.begin);
@@ -172,12 +174,13 @@ bool ProfileText::SetValue(const std::string& section, const std::string& key,
   // After the section's last key, so comments and blank lines that lead
   // into the next section stay with it.
   size_t last = header;
-  for (size_t i = header + 1; i < SectionEnd(header); ++i) {
+  const size_t end = SectionEnd(header);
+  for (size_t i = header + 1; i < end; ++i) {
     if (lines_[i].kind == Kind::kEntry) last = i;
   }
   const Line& after = lines_[last];
   std::string added = after.next == after.end ? eol : std::string();
-  added += key + "=" + value + eol;
+  added += keyName + "=" + value + eol;
   Replace(after.next, after.next, added);
   return true;
 }

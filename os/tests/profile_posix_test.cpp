@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "os/change_gate.h"
@@ -108,6 +109,42 @@ TEST(ProfilePosixWrite, ReadOnlyFileIsRefused) {
   if (::access(testing_support::HostPathOf(path).c_str(), W_OK) == 0) GTEST_SKIP() << "running as root";
   EXPECT_FALSE(os::WriteProfileString(path, "s", "k", "2"));
   EXPECT_EQ(os::LastError(), static_cast<unsigned long>(os::kErrorAccessDenied));
+}
+
+TEST(ProfilePosixWrite, WritesThroughASymbolicLink) {
+  std::string folder = NewTestFolder();
+  ASSERT_TRUE(WriteFileBytes(folder + "\\target.ini", "[s]\nk=1\n"));
+  std::string link = testing_support::HostPathOf(folder) + "/link.ini";
+  ASSERT_EQ(::symlink("target.ini", link.c_str()), 0);
+  ASSERT_TRUE(os::WriteProfileString(folder + "\\link.ini", "s", "k", "2"));
+  struct stat st;
+  ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(folder + "\\target.ini", bytes));
+  EXPECT_EQ(bytes, "[s]\nk=2\n");
+}
+
+TEST(ProfilePosixWrite, DriveRelativeNameIsNotLookedUpInTheWindowsFolder) {
+  std::string name = "brv_drive_" + std::to_string(::getpid()) + ".ini";
+  ASSERT_TRUE(os::WriteProfileString("C:" + name, "s", "k", "v"));
+  EXPECT_TRUE(testing_support::FileExists("C:\\" + name));
+  EXPECT_FALSE(testing_support::FileExists("C:\\WINDOWS\\" + name));
+}
+
+TEST(ProfilePosixWrite, ConcurrentWritersLoseNoChange) {
+  std::string path = NewTestFolder() + "\\shared.ini";
+  auto writer = [&path](const char* section) {
+    for (int i = 0; i < 40; ++i) {
+      EXPECT_TRUE(os::WriteProfileString(path, section, ("k" + std::to_string(i)).c_str(), "v"));
+    }
+  };
+  std::thread first(writer, "one");
+  std::thread second(writer, "two");
+  first.join();
+  second.join();
+  EXPECT_EQ(os::GetProfileSection(path, "one").size(), 40u);
+  EXPECT_EQ(os::GetProfileSection(path, "two").size(), 40u);
 }
 
 struct ReadCase {
