@@ -3,7 +3,8 @@
 //
 // Windows: WideCharToMultiByte with CP_ACP. POSIX: the sandbox machine's code
 // page is Windows-1252; characters it cannot hold become '?', as with the
-// default character of the real conversion.
+// default character of the real conversion; the five bytes 1252 leaves
+// undefined stand for the control characters of the same number.
 #pragma once
 
 #include <string>

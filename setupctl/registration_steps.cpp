@@ -34,6 +34,11 @@ std::vector<std::string> RegistryScriptRoots() {
   return {kProgId, kVersionIndependentProgId, std::string("CLSID\\") + kClsidText};
 }
 
+const char* CategoryIdText(SafetyCategory category) noexcept {
+  return category == SafetyCategory::kSafeForScripting ? "{7DD95801-9882-11CF-9FA9-00AA006C42C4}"
+                                                       : "{7DD95802-9882-11CF-9FA9-00AA006C42C4}";
+}
+
 std::int32_t RegisterSafetyCategories(CategoryRegistrar& registrar) {
   struct Step {
     bool create;

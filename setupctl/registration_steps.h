@@ -35,6 +35,9 @@ struct ScriptEntry {
 
 enum class SafetyCategory { kSafeForScripting, kSafeForInitializing };
 
+// The system's category identifiers, as registry key names.
+[[nodiscard]] const char* CategoryIdText(SafetyCategory category) noexcept;
+
 // What a platform does for each category step; results are HRESULTs.
 class CategoryRegistrar {
  public:

@@ -1,16 +1,14 @@
 #include "setupctl/registration_win.h"
 
 #include <comcat.h>
-#include <shlwapi.h>
 
 #include <string>
 
-#include "os/change_gate.h"
 #include "os/errors.h"
-#include "os/unique_handle.h"
 #include "setupctl/com_module_win.h"
 #include "setupctl/com_ptr_win.h"
 #include "setupctl/registration_steps.h"
+#include "setupctl/registry_script.h"
 #include "setupctl/tessaly_h.h"
 
 namespace tessaly {
@@ -28,31 +26,11 @@ constexpr SYSKIND kSysKind = SYS_WIN64;
 constexpr SYSKIND kSysKind = SYS_WIN32;
 #endif
 
-struct KeyTraits {
-  static HKEY Invalid() noexcept { return nullptr; }
-  static void Close(HKEY key) noexcept { ::RegCloseKey(key); }
-};
-using UniqueKey = os::UniqueHandle<HKEY, KeyTraits>;
-
-LONG ApplyEntry(const ScriptEntry& entry) {
-  if (!os::AllowChange(os::ChangeKind::kRegistryCreate, entry.keyPath)) return ERROR_ACCESS_DENIED;
-  UniqueKey key;
-  LONG status = ::RegCreateKeyExA(HKEY_CLASSES_ROOT, entry.keyPath.c_str(), 0, nullptr, 0, KEY_WRITE,
-                                  nullptr, key.put(), nullptr);
-  if (status != ERROR_SUCCESS || !entry.hasValue) return status;
-  if (!os::AllowChange(os::ChangeKind::kRegistrySet, entry.keyPath)) return ERROR_ACCESS_DENIED;
-  const char* name = entry.valueName.empty() ? nullptr : entry.valueName.c_str();
-  return ::RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.value.c_str()),
-                          static_cast<DWORD>(entry.value.size() + 1));
-}
-
 HRESULT RegisterScriptAndTypeLibrary() {
   const std::string module = ModulePath();
   if (module.empty()) return E_FAIL;
-  for (const ScriptEntry& entry : RegistryScript(module)) {
-    const LONG status = ApplyEntry(entry);
-    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-  }
+  const long status = ApplyRegistryScript(RegistryScript(module));
+  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
   wchar_t path[MAX_PATH] = {};
   const DWORD length = ::GetModuleFileNameW(ModuleInstance(), path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return E_FAIL;
@@ -110,9 +88,8 @@ HRESULT RegisterServer() {
 HRESULT UnregisterServer() {
   HRESULT result = S_OK;
   for (const std::string& root : RegistryScriptRoots()) {
-    if (!os::AllowChange(os::ChangeKind::kRegistryDelete, root)) return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
-    const DWORD status = ::SHDeleteKeyA(HKEY_CLASSES_ROOT, root.c_str());
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) result = HRESULT_FROM_WIN32(status);
+    const long status = RemoveRegistryTree(root);
+    if (status != ERROR_SUCCESS && SUCCEEDED(result)) result = HRESULT_FROM_WIN32(status);
   }
   const HRESULT hr = ::UnRegisterTypeLib(LIBID_TESSALYLib, 1, 0, kEnglish, kSysKind);
   // A library that is not registered any more is what we want.
