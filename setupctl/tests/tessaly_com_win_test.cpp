@@ -387,3 +387,94 @@ TEST(Unregistration, RemovesTheScriptsKeysButNotTheClsidRoot) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a container asks of a full control besides its properties.
+TEST_F(RegisteredControl, AnswersTheContainerInterfaces) {
+  Apartment apartment;
+  Ptr<IDispatch> control;
+  ASSERT_EQ(Create(L"FerrovalTessalyCtrl.TessalyCtrl.1", reinterpret_cast<IDispatch**>(control.out())), S_OK);
+
+  Ptr<IOleObject> ole;
+  ASSERT_EQ(control->QueryInterface(IID_IOleObject, ole.out()), S_OK);
+  DWORD status = 0;
+  EXPECT_EQ(ole->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
+  EXPECT_EQ(status, 131473u);
+  SIZEL size = {1234, 567};
+  EXPECT_EQ(ole->SetExtent(DVASPECT_CONTENT, &size), S_OK);
+  SIZEL back = {};
+  EXPECT_EQ(ole->GetExtent(DVASPECT_CONTENT, &back), S_OK);
+  EXPECT_EQ(back.cx, 1234);
+  EXPECT_EQ(back.cy, 567);
+  EXPECT_EQ(ole->SetExtent(DVASPECT_ICON, &size), DV_E_DVASPECT);
+  CLSID clsid = {};
+  EXPECT_EQ(ole->GetUserClassID(&clsid), S_OK);
+  EXPECT_TRUE(::IsEqualCLSID(clsid, CLSID_TessalyCtrl));
+
+  Ptr<IQuickActivate> quick;
+  ASSERT_EQ(control->QueryInterface(IID_IQuickActivate, quick.out()), S_OK);
+  QACONTAINER container = {};
+  container.cbSize = sizeof(container);
+  QACONTROL answer = {};
+  answer.cbSize = sizeof(answer);
+  EXPECT_EQ(quick->QuickActivate(&container, &answer), S_OK);
+  EXPECT_EQ(answer.dwMiscStatus, 131473u);
+
+  Ptr<IProvideClassInfo> classInfo;
+  ASSERT_EQ(control->QueryInterface(IID_IProvideClassInfo, classInfo.out()), S_OK);
+  Ptr<ITypeInfo> coclass;
+  ASSERT_EQ(classInfo->GetClassInfo(reinterpret_cast<ITypeInfo**>(coclass.out())), S_OK);
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(coclass->GetTypeAttr(&attributes), S_OK);
+  EXPECT_EQ(attributes->typekind, TKIND_COCLASS);
+  EXPECT_TRUE(::IsEqualGUID(attributes->guid, CLSID_TessalyCtrl));
+  coclass->ReleaseTypeAttr(attributes);
+
+  Ptr<IConnectionPointContainer> points;
+  ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer, points.out()), S_OK);
+  Ptr<IEnumConnectionPoints> all;
+  ASSERT_EQ(points->EnumConnectionPoints(reinterpret_cast<IEnumConnectionPoints**>(all.out())), S_OK);
+  IConnectionPoint* point = nullptr;
+  ULONG fetched = 1;
+  EXPECT_EQ(all->Next(1, &point, &fetched), S_FALSE);
+  EXPECT_EQ(fetched, 0u);
+
+  Ptr<ISpecifyPropertyPages> pages;
+  ASSERT_EQ(control->QueryInterface(IID_ISpecifyPropertyPages, pages.out()), S_OK);
+  CAUUID none = {7, nullptr};
+  EXPECT_EQ(pages->GetPages(&none), S_OK);
+  EXPECT_EQ(none.cElems, 0u);
+
+  Ptr<IPersistStreamInit> persist;
+  ASSERT_EQ(control->QueryInterface(IID_IPersistStreamInit, persist.out()), S_OK);
+  EXPECT_EQ(persist->IsDirty(), S_OK);  // the extent changed
+}
+
+TEST_F(RegisteredControl, AStorageRoundTripKeepsTheValues) {
+  Apartment apartment;
+  Ptr<IDispatch> first;
+  Ptr<IDispatch> second;
+  ASSERT_EQ(Create(L"FerrovalTessalyCtrl.TessalyCtrl.1", reinterpret_cast<IDispatch**>(first.out())), S_OK);
+  ASSERT_EQ(Create(L"FerrovalTessalyCtrl.TessalyCtrl.1", reinterpret_cast<IDispatch**>(second.out())), S_OK);
+  PutByName(first.get(), L"MasterDirectory", L"C:\\Master");
+
+  Ptr<ILockBytes> bytes;
+  ASSERT_EQ(::CreateILockBytesOnHGlobal(nullptr, TRUE, reinterpret_cast<ILockBytes**>(bytes.out())), S_OK);
+  Ptr<IStorage> storage;
+  ASSERT_EQ(::StgCreateDocfileOnILockBytes(bytes.get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                           reinterpret_cast<IStorage**>(storage.out())),
+            S_OK);
+  Ptr<IPersistStorage> saver;
+  ASSERT_EQ(first->QueryInterface(IID_IPersistStorage, saver.out()), S_OK);
+  ASSERT_EQ(saver->Save(storage.get(), TRUE), S_OK);
+  ASSERT_EQ(saver->SaveCompleted(nullptr), S_OK);
+  EXPECT_EQ(saver->IsDirty(), S_FALSE);
+
+  Ptr<IPersistStorage> loader;
+  ASSERT_EQ(second->QueryInterface(IID_IPersistStorage, loader.out()), S_OK);
+  ASSERT_EQ(loader->Load(storage.get()), S_OK);
+  EXPECT_EQ(GetByName(second.get(), L"MasterDirectory"), L"C:\\Master");
+}
+
+}  // namespace
