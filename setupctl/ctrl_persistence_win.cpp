@@ -2,7 +2,6 @@
 // stream and a storage. Loading goes through the puts, so a loaded control
 // writes its file just as one set from script.
 #include <array>
-#include <vector>
 
 #include "setupctl/tessaly_ctrl_win.h"
 

@@ -3,8 +3,9 @@
 // never drift apart.
 //
 // TESSALY_PROPERTY(dispid, Name, "persisted name", "INI key")
-// The persisted name is what a page uses as a parameter name; three of them
-// differ from the property name and one key differs, and pages rely on that.
+// The persisted name is what a page uses as a parameter name.
+// Four persisted names differ from the property name and one key does; pages
+// and the deployment that reads the file rely on both.
 // Dispid 52 is the method WriteIni, not a property.
 #define TESSALY_PROPERTIES(TESSALY_PROPERTY)                                                        \
   TESSALY_PROPERTY(1, Server, "Server", "Server")                                                   \
