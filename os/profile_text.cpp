@@ -187,7 +187,9 @@ bool ProfileText::SetValue(const std::string& section, const std::string& key,
 
 bool ProfileText::DeleteKey(const std::string& section, const std::string& key) {
   const std::string name = TrimProfileBlanks(section);
-  // Every section of that name is searched, as Windows does when deleting.
+  // Every section of that name is searched, as Wine's API does when
+  // deleting, so a key that reads cannot see (it sits in a later duplicate
+  // section) can still be removed.
   for (size_t header = FindSection(name); header < lines_.size();
        header = FindSection(name, header + 1)) {
     size_t index = FindKey(header, TrimProfileBlanks(key));

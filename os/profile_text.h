@@ -45,7 +45,8 @@ class ProfileText {
   // section is added at the end. False when nothing changed.
   bool SetValue(const std::string& section, const std::string& key, const std::string& value);
 
-  // Removes the key's line; false when there was none.
+  // Removes the key's line, from the first section of that name that holds
+  // the key; false when there was none.
   bool DeleteKey(const std::string& section, const std::string& key);
 
   // Removes the section's header and every line up to the next header; false
