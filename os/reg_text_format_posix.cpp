@@ -9,91 +9,140 @@ namespace regtext {
 
 namespace {
 
+using Text = std::u16string;
+
 // reg export keeps hex lines within 80 columns.
 constexpr size_t kHexLineWidth = 77;
 
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\\' || c == '"') out += '\\';
+bool IsStringType(unsigned long type) {
+  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+char16_t UnitAt(const std::string& utf16le, size_t i) {
+  return static_cast<char16_t>(static_cast<unsigned char>(utf16le[i]) |
+                               (static_cast<unsigned char>(utf16le[i + 1]) << 8));
+}
+
+// String data that ANSI text cannot carry: an odd byte, or a character
+// outside the code page.
+bool NeedsUnicode(const regtree::Key& key) {
+  for (const regtree::Value& value : key.values) {
+    if (!IsStringType(value.type)) continue;
+    if (value.data.size() % 2 != 0) return true;
+    for (size_t i = 0; i < value.data.size(); i += 2) {
+      unsigned char c = 0;
+      if (!UnicodeToAnsi(UnitAt(value.data, i), c)) return true;
+    }
+  }
+  for (const regtree::Key& sub : key.subkeys) {
+    if (NeedsUnicode(sub)) return true;
+  }
+  return false;
+}
+
+Text FromAnsi(const std::string& ansi) {
+  Text text;
+  for (char c : ansi) text += AnsiToUnicode(static_cast<unsigned char>(c));
+  return text;
+}
+
+Text Escape(const Text& text) {
+  Text out;
+  for (char16_t c : text) {
+    if (c == '\\' || c == '"') out += u'\\';
     out += c;
   }
   return out;
 }
 
-// The ANSI text of REG_SZ data that a quoted string gives back exactly: one
-// line of code-page characters followed by a single NUL.
-bool QuotableText(const std::string& data, std::string& text) {
+// The text of REG_SZ data that a quoted string gives back exactly: one line
+// ending in a single NUL.
+bool QuotableText(const std::string& data, Text& text) {
   if (data.size() < 2 || data.size() % 2 != 0) return false;
   text.clear();
   for (size_t i = 0; i < data.size(); i += 2) {
-    char16_t u = static_cast<char16_t>(static_cast<unsigned char>(data[i]) |
-                                       (static_cast<unsigned char>(data[i + 1]) << 8));
-    bool last = i + 2 == data.size();
-    if (last) return u == 0;
-    unsigned char c = 0;
-    if (u == 0 || u == '\r' || u == '\n' || !UnicodeToAnsi(u, c)) return false;
-    text += static_cast<char>(c);
+    char16_t u = UnitAt(data, i);
+    if (i + 2 == data.size()) return u == 0;
+    if (u == 0 || u == '\r' || u == '\n') return false;
+    text += u;
   }
   return false;
 }
 
-void AppendHex(std::string& out, std::string line, const std::string& data) {
+void AppendHex(Text& out, Text line, const std::string& data) {
   char byte[4];
   for (size_t i = 0; i < data.size(); ++i) {
     std::snprintf(byte, sizeof(byte), "%02x", static_cast<unsigned char>(data[i]));
-    line += byte;
+    line += FromAnsi(byte);
     if (i + 1 == data.size()) break;
-    line += ',';
+    line += u',';
     if (line.size() + 3 > kHexLineWidth) {
-      out += line + "\\\r\n";
-      line = "  ";
+      out += line + u"\\\r\n";
+      line = u"  ";
     }
   }
-  out += line + "\r\n";
+  out += line + u"\r\n";
 }
 
-void AppendValue(std::string& out, const regtree::Value& value) {
-  std::string line = value.name.empty() ? "@=" : "\"" + Escape(value.name) + "\"=";
-  std::string text;
+// Hex string data is UTF-16 in a UTF-16 file and ANSI in an ANSI one, as
+// regedit reads it.
+void AppendValue(Text& out, const regtree::Value& value, bool unicode) {
+  Text line = value.name.empty() ? Text(u"@=") : u"\"" + Escape(FromAnsi(value.name)) + u"\"=";
+  Text text;
   if (value.type == kRegSz && QuotableText(value.data, text)) {
-    out += line + "\"" + Escape(text) + "\"\r\n";
+    out += line + u"\"" + Escape(text) + u"\"\r\n";
     return;
   }
+  char prefix[24];
   if (value.type == kRegDword && value.data.size() == 4) {
     unsigned long number = 0;
     for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(value.data[i]);
-    char digits[16];
-    std::snprintf(digits, sizeof(digits), "%08lx", number);
-    out += line + "dword:" + digits + "\r\n";
+    std::snprintf(prefix, sizeof(prefix), "dword:%08lx", number);
+    out += line + FromAnsi(prefix) + u"\r\n";
     return;
   }
   if (value.type == kRegBinary) {
-    line += "hex:";
+    std::snprintf(prefix, sizeof(prefix), "hex:");
   } else {
-    char prefix[24];
     std::snprintf(prefix, sizeof(prefix), "hex(%lx):", value.type);
-    line += prefix;
   }
-  AppendHex(out, line, value.data);
+  bool ansiData = IsStringType(value.type) && !unicode;
+  AppendHex(out, line + FromAnsi(prefix), ansiData ? Utf16leToAnsi(value.data) : value.data);
 }
 
-void AppendKey(std::string& out, const regtree::Key& key, const std::string& path, bool isRoot) {
+void AppendKey(Text& out, const regtree::Key& key, const Text& path, bool isRoot, bool unicode) {
   // The root always exists; it needs a section only for its own values.
   if (!isRoot || !key.values.empty()) {
-    out += "[" + path + "]\r\n";
-    for (const regtree::Value& value : key.values) AppendValue(out, value);
-    out += "\r\n";
+    out += u"[" + path + u"]\r\n";
+    for (const regtree::Value& value : key.values) AppendValue(out, value, unicode);
+    out += u"\r\n";
   }
-  for (const regtree::Key& sub : key.subkeys) AppendKey(out, sub, path + "\\" + sub.name, false);
+  for (const regtree::Key& sub : key.subkeys) {
+    AppendKey(out, sub, path + u"\\" + FromAnsi(sub.name), false, unicode);
+  }
 }
 
 }  // namespace
 
 std::string Format(const regtree::Key& root, const std::string& rootName) {
-  std::string out = "Windows Registry Editor Version 5.00\r\n\r\n";
-  AppendKey(out, root, rootName, true);
-  return out;
+  bool unicode = NeedsUnicode(root);
+  Text text = u"Windows Registry Editor Version 5.00\r\n\r\n";
+  AppendKey(text, root, FromAnsi(rootName), true, unicode);
+  std::string bytes;
+  if (!unicode) {
+    for (char16_t u : text) {
+      unsigned char c = '?';
+      if (!UnicodeToAnsi(u, c)) c = '?';
+      bytes += static_cast<char>(c);
+    }
+    return bytes;
+  }
+  bytes = "\xff\xfe";
+  for (char16_t u : text) {
+    bytes += static_cast<char>(u & 0xFF);
+    bytes += static_cast<char>(u >> 8);
+  }
+  return bytes;
 }
 
 }  // namespace regtext

@@ -15,10 +15,48 @@ using Text = std::u16string;
 const char kHeader5[] = "Windows Registry Editor Version 5.00";
 const char kHeader4[] = "REGEDIT4";
 
-Text Decode(const std::string& bytes) {
+bool IsUtf16(const std::string& bytes) {
+  return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+         static_cast<unsigned char>(bytes[1]) == 0xFE;
+}
+
+bool IsUtf8(const std::string& bytes) { return bytes.compare(0, 3, "\xef\xbb\xbf") == 0; }
+
+void AppendCodePoint(Text& text, uint32_t point) {
+  if (point < 0x10000) {
+    text += static_cast<char16_t>(point);
+    return;
+  }
+  point -= 0x10000;
+  text += static_cast<char16_t>(0xD800 + (point >> 10));
+  text += static_cast<char16_t>(0xDC00 + (point & 0x3FF));
+}
+
+// A file saved by a text editor; a broken sequence reads as U+FFFD.
+Text DecodeUtf8(const std::string& bytes) {
   Text text;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+  size_t i = 3;
+  while (i < bytes.size()) {
+    unsigned char lead = static_cast<unsigned char>(bytes[i++]);
+    size_t more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    uint32_t point = more == 0 ? lead : lead & (0x3F >> more);
+    bool broken = lead >= 0x80 && (more == 0 || lead >= 0xF8);
+    for (size_t k = 0; k < more && !broken; ++k, ++i) {
+      if (i >= bytes.size() || (static_cast<unsigned char>(bytes[i]) & 0xC0) != 0x80) {
+        broken = true;
+        break;
+      }
+      point = (point << 6) | (static_cast<unsigned char>(bytes[i]) & 0x3F);
+    }
+    AppendCodePoint(text, broken || point > 0x10FFFF ? 0xFFFD : point);
+  }
+  return text;
+}
+
+Text Decode(const std::string& bytes) {
+  if (IsUtf8(bytes)) return DecodeUtf8(bytes);
+  Text text;
+  if (IsUtf16(bytes)) {
     for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
       text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
@@ -86,7 +124,8 @@ std::vector<Text> LogicalLines(const Text& text) {
       lines.push_back(line);
     }
     Text& current = lines.back();
-    joining = !current.empty() && current.back() == '\\' && (current[0] == '"' || current[0] == '@');
+    joining =
+        !current.empty() && current.back() == '\\' && (current[0] == '"' || current[0] == '@');
     if (joining) current.pop_back();
     start = end + 1;
   }
@@ -94,13 +133,20 @@ std::vector<Text> LogicalLines(const Text& text) {
 }
 
 // A quoted string starting at pos (on the opening quote); pos ends after the
-// closing quote. Only \\ and \" are escapes.
+// closing quote. The escapes are \\ and \", and the \r and \n that Wine's
+// reg export writes; any other backslash stands for itself.
 bool ReadQuoted(const Text& line, size_t& pos, Text& out) {
   ++pos;
   while (pos < line.size()) {
     char16_t c = line[pos++];
     if (c == '"') return true;
-    if (c == '\\' && pos < line.size() && (line[pos] == '\\' || line[pos] == '"')) c = line[pos++];
+    if (c == '\\' && pos < line.size()) {
+      char16_t next = line[pos];
+      if (next == '\\' || next == '"' || next == 'r' || next == 'n') {
+        c = next == 'r' ? u'\r' : next == 'n' ? u'\n' : next;
+        ++pos;
+      }
+    }
     out += c;
   }
   return false;
@@ -241,12 +287,10 @@ bool Parse(const std::string& bytes, const std::string& rootName, regtree::Key& 
   size_t first = 0;
   while (first < lines.size() && lines[first].empty()) ++first;
   if (first == lines.size()) return true;
-  bool unicodeFile = false;
-  if (ToAnsi(lines[first]) == kHeader5) {
-    unicodeFile = true;
-  } else if (ToAnsi(lines[first]) != kHeader4) {
-    return false;
-  }
+  std::string header = ToAnsi(lines[first]);
+  if (header != kHeader5 && header != kHeader4) return false;
+  // Hex string data follows the file's encoding, whatever its header says.
+  bool unicodeFile = IsUtf16(bytes) || IsUtf8(bytes);
   regtree::Key* key = nullptr;
   for (size_t i = first + 1; i < lines.size(); ++i) {
     const Text& line = lines[i];

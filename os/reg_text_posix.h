@@ -9,15 +9,22 @@
 //   "Count"=dword:0000002a
 //   "Blob"=hex:01,02,\   <- long hex data goes on in the next line
 //     03
-//   "Path"=hex(2):25,00,54,00,00,00
+//   "Path"=hex(2):25,54,25,00
 //
-// Loading accepts ANSI text or UTF-16LE with a byte order mark (what reg
-// export writes), the "REGEDIT4" header (whose hex string data is ANSI), line
-// continuations, comments, "[-key]" and "Name"=- deletions; lines it cannot
-// read are passed over, as regedit does, and sections of other roots are
-// ignored. Writing gives ANSI text with CR LF line ends: a REG_SZ that is one
-// line of code-page text ending in its NUL as a quoted string, a 4-byte
-// REG_DWORD as dword:, everything else as hex bytes, so nothing is lost.
+// Loading accepts ANSI text, UTF-16LE with a byte order mark (what reg
+// export writes) or UTF-8 with one (what an editor may save), the
+// "REGEDIT4" header too, line continuations, comments,
+// "[-key]" and "Name"=- deletions; lines it cannot read are passed over, as
+// regedit does, and sections of other roots are ignored. Hex data of the
+// string types is ANSI in an ANSI file and UTF-16 in a UTF-16 file, as
+// regedit reads it. Key and value names are ANSI, as the A calls see them: a
+// character the code page lacks becomes '?'.
+//
+// Writing gives ANSI text with CR LF line ends, readable and diffable; a root
+// holding string data the code page cannot carry is written as UTF-16LE with
+// a byte order mark instead, so nothing is lost. A REG_SZ that is one line
+// ending in its NUL is a quoted string, a 4-byte REG_DWORD dword:, anything
+// else hex bytes.
 #pragma once
 
 #include <string>
