@@ -153,6 +153,7 @@ struct FindData {
 // CreateDirectoryA.
 [[nodiscard]] bool CreateDirectory(const std::string& path);
 // CreateDirectoryExA: the new folder takes the template folder's attributes.
+// (Wine ignores the template, even a missing one; real Windows does not.)
 [[nodiscard]] bool CreateDirectoryEx(const std::string& templateFolder, const std::string& path);
 // RemoveDirectoryA: the folder must be empty. A link to a folder is removed
 // as a link, never followed.

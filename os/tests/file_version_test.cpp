@@ -6,7 +6,7 @@
 
 #include "os/errors.h"
 #include "os/files.h"
-#include "os/tests/os_test_paths.h"
+#include "os/tests/os_test_support.h"
 #include "os/version_resource.h"
 #include "tests/support/test_machine.h"
 
