@@ -202,6 +202,13 @@ struct FixedFileInfo {
 [[nodiscard]] bool QueryVersionString(const std::vector<unsigned char>& block,
                                       const std::string& subBlock, std::string& text);
 
+// A string entry ("FileVersion", "SpecialBuild" ...) of the file's first
+// translation: "\StringFileInfo\<language><code page>\<entry>" with both as
+// four upper-case hexadecimal digits. False when the file has no version
+// resource, no translation table or no such entry.
+[[nodiscard]] bool GetFileVersionString(const std::string& path, const std::string& entry,
+                                        std::string& text);
+
 // ---- ANSI text -------------------------------------------------------------
 
 // IsDBCSLeadByte for the ANSI code page (the sandbox's is single-byte).

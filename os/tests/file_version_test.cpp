@@ -58,6 +58,19 @@ TEST(FileVersion, FixedNumbersTranslationsAndStrings) {
   }
 }
 
+TEST(FileVersion, StringEntriesOfTheFirstTranslation) {
+  for (const std::string& dll : VersionedDlls()) {
+    std::string text;
+    ASSERT_TRUE(os::GetFileVersionString(dll, "FileVersion", text)) << dll;
+    EXPECT_EQ("5, 2, 3790, 1234", text);  // not the second table's "(de)" text
+    ASSERT_TRUE(os::GetFileVersionString(dll, "SpecialBuild", text)) << dll;
+    EXPECT_EQ("QFE 1234", text);
+    EXPECT_FALSE(os::GetFileVersionString(dll, "Comments", text)) << dll;
+  }
+  std::string text;
+  EXPECT_FALSE(os::GetFileVersionString(os_test::FixturePath("no_version_sample.dll"), "FileVersion", text));
+}
+
 TEST(FileVersion, FilesWithoutVersionResource) {
   std::string text = testing_support::NewTestFolder() + "\\plain.dll";
   ASSERT_TRUE(testing_support::WriteFileBytes(text, "MZ not really a program"));
