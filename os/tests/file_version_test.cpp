@@ -12,10 +12,12 @@
 
 namespace {
 
-// The DLLs whose version resource is known: the checked-in fixture and, on
-// Windows, the one the build makes from the same sources.
+// The DLLs whose version resource is known: the checked-in fixtures (32- and
+// 64-bit images) and, on Windows, the one the build makes from the same
+// sources.
 std::vector<std::string> VersionedDlls() {
-  std::vector<std::string> dlls = {os_test::FixturePath("version_sample.dll")};
+  std::vector<std::string> dlls = {os_test::FixturePath("version_sample.dll"),
+                                   os_test::FixturePath("version_sample64.dll")};
 #ifdef BREVANE_BUILT_VERSION_DLL
   dlls.push_back(os_test::WindowsPathOfHost(BREVANE_BUILT_VERSION_DLL));
 #endif
