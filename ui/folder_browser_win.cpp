@@ -74,6 +74,9 @@ void CFolderBrowser::AddEditBox(HWND dialog) {
                                 ::GetModuleHandleA(nullptr), nullptr);
   if (edit == nullptr) return;
   ::SendMessageA(edit, WM_SETFONT, ::SendMessageA(dialog, WM_GETFONT, 0, 0), TRUE);
+  // The result buffer holds 259 characters: a longer path typed here would
+  // be cut short on OK and a different folder confirmed.
+  ::SendMessageA(edit, EM_LIMITTEXT, MAX_PATH - 1, 0);
   ::ShowWindow(edit, SW_SHOW);
 }
 

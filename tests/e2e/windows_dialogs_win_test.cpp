@@ -161,6 +161,44 @@ void KeepPicture(HWND window, const std::string& name) {
   testing_support::WriteFileBytes(folder + "\\" + name + ".bmp", bytes);
 }
 
+// A visible dialog with this caption other than the one given: a message box
+// over another window of the same caption. Waits up to 30 seconds.
+HWND WaitForOtherDialog(const char* caption, HWND other) {
+  struct Search {
+    const char* caption;
+    HWND other;
+    HWND found;
+  } search = {caption, other, nullptr};
+  for (int tries = 0; tries < 300 && search.found == nullptr; ++tries) {
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          char text[256] = {};
+          ::GetWindowTextA(window, text, sizeof(text));
+          if (window != s->other && ::IsWindowVisible(window) && ClassOf(window) == "#32770" &&
+              std::string(text) == s->caption) {
+            s->found = window;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) ::Sleep(100);
+  }
+  if (search.found != nullptr) ::Sleep(300);
+  return search.found;
+}
+
+// The text of a message box: its static text control.
+std::string MessageOf(HWND box) { return TextOf(::GetDlgItem(box, 0xFFFF)); }
+
+RECT RectIn(HWND dialog, HWND control) {
+  RECT rect;
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
 void Press(HWND dialog, int id) {
   // Posted: the button's handler may run a modal loop of its own.
   ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -246,6 +284,83 @@ TEST(WindowsDialogsTest, InstallThroughTheMainInputAndProgressWindows) {
   const std::string log = after.substr(before.size());
   EXPECT_NE(log.find("]User Input = 'Ada'"), std::string::npos) << log;
   EXPECT_NE(log.find("\r\nInstallation successful!\r\n"), std::string::npos) << log;
+}
+
+const char kFolderScript[] =
+    "[ProductInstall.Main]\r\nMainDescription=Folder sample\r\nWelcomeWindowTitle=Folder Setup\r\n"
+    "SetupWindowTitle=Folder Progress\r\nStepCount=1\r\n"
+    "Step1.Section=ProductInstall.GetUserInput.Where\r\nStep1.Description=Choosing\r\n"
+    "[ProductInstall.GetUserInput.Where]\r\nInputCount=1\r\nInput1.Description=Where to?\r\n"
+    "Input1.Type=BRVN_INPUT_FOLDER_SELECT\r\nInput1.RefSymbol=TARGET\r\n";
+
+TEST(WindowsDialogsTest, FolderBrowserTakesATypedFolderOnlyOnceConfirmed) {
+  if (NoDisplay()) GTEST_SKIP() << "DISPLAY is unset: Wine has no X display for the windows";
+  PackageFixture package(kFolderScript);
+  const std::string made = package.Folder() + "\\made";
+  std::string before;
+  testing_support::ReadFileBytes(PackageFixture::kLogPath, before);
+  std::string program = testing_support::BuiltProgramPath();
+  program = package.Folder() + program.substr(program.rfind('\\'));
+  RunningProgram run(program, package.Folder());
+  ASSERT_TRUE(run.Started());
+  HWND main = WaitForDialog(run, "Folder Setup");
+  ASSERT_NE(main, nullptr) << "no main window";
+  Press(main, IDOK);
+  HWND progress = WaitForDialog(run, "Folder Progress");
+  ASSERT_NE(progress, nullptr) << "no progress window";
+  HWND browser = WaitForOtherDialog("Ostrel Install package", nullptr);
+  ASSERT_NE(browser, nullptr) << "no folder browser";
+
+  // The added edit box lies just above the tree, as wide as it; the status
+  // line is hidden.
+  HWND edit = ::GetDlgItem(browser, 14148);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(ClassOf(edit), "Edit");
+  const RECT tree = RectIn(browser, ::GetDlgItem(browser, 14145));
+  const RECT box = RectIn(browser, edit);
+  EXPECT_EQ(box.left, tree.left);
+  EXPECT_EQ(box.right, tree.right);
+  EXPECT_EQ(box.top, tree.top - 27);
+  EXPECT_EQ(box.bottom, tree.top - 4);
+  EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(browser, 14147)));
+  EXPECT_EQ(::SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), MAX_PATH - 1) << "room of the result";
+  KeepPicture(browser, "folder_browser");
+
+  // An empty box disables OK; a typed path enables it.
+  HWND ok = ::GetDlgItem(browser, IDOK);
+  ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  EXPECT_FALSE(::IsWindowEnabled(ok));
+  ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("relative\\dir"));
+  EXPECT_TRUE(::IsWindowEnabled(ok));
+
+  // An invalid name is reported and the browser stays open.
+  Press(browser, IDOK);
+  HWND box1 = WaitForOtherDialog("Ostrel Install package", browser);
+  ASSERT_NE(box1, nullptr) << "no invalid-name message";
+  EXPECT_NE(MessageOf(box1).find("name is invalid"), std::string::npos) << MessageOf(box1);
+  Press(box1, IDOK);
+  ::Sleep(500);
+  EXPECT_TRUE(::IsWindowVisible(browser));
+
+  // A missing folder is created once the user agrees.
+  ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(made.c_str()));
+  Press(browser, IDOK);
+  HWND box2 = WaitForOtherDialog("Ostrel Install package", browser);
+  ASSERT_NE(box2, nullptr) << "no creation question";
+  EXPECT_NE(MessageOf(box2).find("does not exist. Do you want to create the folder?"),
+            std::string::npos)
+      << MessageOf(box2);
+  Press(box2, IDYES);
+
+  ASSERT_TRUE(WaitUntilEnabled(::GetDlgItem(progress, IDOK))) << "the run did not end";
+  EXPECT_EQ(TextOf(::GetDlgItem(progress, 1003)), "Installation successful!");
+  Press(progress, IDOK);
+  EXPECT_EQ(run.Wait(30000), 0);
+  EXPECT_TRUE(testing_support::FileExists(made));
+  std::string after;
+  testing_support::ReadFileBytes(PackageFixture::kLogPath, after);
+  const std::string log = after.substr(before.size());
+  EXPECT_NE(log.find("]User Select folder = '" + made + "'"), std::string::npos) << log;
 }
 
 }  // namespace
