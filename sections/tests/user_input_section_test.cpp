@@ -186,19 +186,6 @@ TEST(UserInputSectionTest, AnswerCreatesAnUndefinedSymbolAndRollbackEmptiesIt) {
   EXPECT_EQ(r.engine->ScriptSymbols().at("NAME"), "");
 }
 
-TEST(UserInputSectionTest, RollbackLeavesOtherStepsEntries) {
-  InputRun r("InputCount=1\r\n" + EditItem(1, ""));
-  r.record->BeginStep(2);
-  r.record->AddRecord(1, "other step", "", "");
-  r.record->BeginStep(3);
-  r.Answer("mine");
-  EXPECT_EQ(r.Run(), 0);
-  EXPECT_EQ(r.Rollback(), 0);
-  EXPECT_EQ(r.engine->GetSymbol("NAME"), "before");
-  ASSERT_EQ(r.record->size(), 1u);
-  EXPECT_EQ(r.record->Entries()[0].Param1, "other step");
-}
-
 TEST(UserInputSectionTest, FolderItemAsksTheBrowserWithTheCurrentValue) {
   InputRun r("InputCount=1\r\nInput1.Description=Where?\r\nInput1.Type=BRVN_INPUT_FOLDER_SELECT\r\n"
              "Input1.RefSymbol=TARGET\r\n",
@@ -231,15 +218,6 @@ TEST(UserInputSectionTest, FullRecordBreaksTheRun) {
   for (size_t i = 0; i < CHFS_InstallRecord::kMaxRecords; ++i) r.record->AddRecord(1, "", "", "");
   r.Answer("late");
   EXPECT_EQ(r.Run(), BRVN_USERBREAK);
-}
-
-TEST(UserInputSectionTest, WithoutWindowsThePromptCountsAsCancelled) {
-  InputRun r("InputCount=1\r\n" + EditItem(1, ""));
-  CHFS_Engine bare(&r.reporter, "HotFix.ini", r.flags, nullptr);
-  CHFS_UserInputSection section(&bare);
-  CHFS_InstallRecord record(&bare);
-  EXPECT_EQ(section.Run(InputRun::kSession, record), -1);
-  EXPECT_EQ(record.size(), 0u);
 }
 
 }  // namespace

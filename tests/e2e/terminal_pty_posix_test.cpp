@@ -145,4 +145,19 @@ TEST(TerminalPtyTest, PersonAnswersTheMainPromptAQuestionAndAnInput) {
             std::string::npos);
 }
 
+// Silent: no window waits and no question is asked, but the input prompt is
+// still shown and its answer read from standard input.
+TEST(TerminalPtyTest, SilentRunStillAsksForInputFromScriptedLines) {
+  PackageFixture package(std::string(kScript) + "Input1.Success.Default=BRVN_CONTINUE\r\n");
+  testing_support::ProgramRun run = package.Run({"/s"}, "Zed\n");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(run.output.find("[Install/Cancel]?"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("[Yes/No]?"), std::string::npos);
+  EXPECT_EQ(run.output.find("[OK]?"), std::string::npos);
+  EXPECT_NE(run.output.find("Your name?\n> Zed\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("progress 100/100\n"), std::string::npos);
+  EXPECT_TRUE(package.LogHas("]User Input = 'Zed'")) << package.Log();
+  EXPECT_TRUE(package.LogHas("In the silent mode, use Default action to continue installation."));
+}
+
 }  // namespace

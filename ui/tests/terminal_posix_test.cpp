@@ -20,45 +20,6 @@ struct Session {
   CTerminal terminal;
 };
 
-TEST(TerminalPromptTest, ButtonsAreAskedUntilALineNamesOne) {
-  struct Case {
-    const char* typed;
-    int style;
-    int expected;
-  };
-  const Case cases[] = {
-      {"maybe\nR\n", kMbRetryCancel, kIdRetry},
-      {"  yes \n", kMbYesNo, kIdYes},
-      {"", kMbRetryCancel, kIdCancel},   // end of input: Cancel
-      {"x\n", kMbYesNo, kIdNo},          // ... else No
-      {"", kMbOk, kIdOk},                // ... else the only button
-  };
-  for (const Case& c : cases) {
-    Session s(c.typed);
-    EXPECT_EQ(s.terminal.AskButtons("Caption", "Line one\r\nLine two", ButtonsOfStyle(c.style)),
-              c.expected)
-        << c.typed;
-    EXPECT_NE(s.out.str().find("-- Caption --\nLine one\nLine two\n"), std::string::npos)
-        << s.out.str();
-  }
-}
-
-TEST(TerminalPromptTest, ScriptedAnswersAreEchoedOffATerminal) {
-  Session s("No\n");
-  EXPECT_EQ(s.terminal.AskButtons("Q", "Go on?", ButtonsOfStyle(kMbYesNo)), kIdNo);
-  EXPECT_NE(s.out.str().find("[Yes/No]? No\n"), std::string::npos) << s.out.str();
-}
-
-TEST(TerminalPromptTest, InputWindowHonoursTheMaximumLength) {
-  Session s("abcdef\nabcde\n");
-  CInputDlg input(s.terminal);
-  input.SetTexts("Ostrel Install package", "Name?", "old", 5);
-  EXPECT_EQ(input.ShowModal(), kIdOk);
-  EXPECT_EQ(input.GetAnswer(), "abcde");
-  EXPECT_NE(s.out.str().find("At most 5 characters"), std::string::npos) << s.out.str();
-  EXPECT_NE(s.out.str().find("-- Ostrel Install package --\nName?\n(now: old)"), std::string::npos);
-}
-
 TEST(TerminalPromptTest, InputWindowTakesTheEmptyLineAndCancelsAtTheEnd) {
   {
     Session s("\n");
@@ -73,15 +34,6 @@ TEST(TerminalPromptTest, InputWindowTakesTheEmptyLineAndCancelsAtTheEnd) {
     input.SetTexts("T", "Q", "old", 0);
     EXPECT_EQ(input.ShowModal(), kIdCancel);
     EXPECT_EQ(input.GetAnswer(), "old");
-  }
-  {
-    // No limit: a long line is taken whole.
-    const std::string longLine(1000, 'x');
-    Session s(longLine + "\n");
-    CInputDlg input(s.terminal);
-    input.SetTexts("T", "Q", "", -3);
-    EXPECT_EQ(input.ShowModal(), kIdOk);
-    EXPECT_EQ(input.GetAnswer(), longLine);
   }
 }
 
@@ -114,13 +66,6 @@ TEST(TerminalPromptTest, FolderBrowserCancelsAtTheEndOfInput) {
   EXPECT_FALSE(testing_support::FileExists("C:\\no\\such\\folder"));
 }
 
-TEST(TerminalOutputTest, ProgressIsPlainLinesOffATerminal) {
-  Session s("");
-  s.terminal.ShowProgress(3, 10);
-  s.terminal.ShowProgress(1, 0x10005);  // the range is 16 bits
-  EXPECT_EQ(s.out.str(), "progress 3/10\nprogress 1/5\n");
-}
-
 TEST(TerminalOutputTest, BarIsRedrawnInPlaceBelowOtherOutput) {
   Session s("", true);
   s.terminal.ShowProgress(5, 10);
@@ -131,14 +76,6 @@ TEST(TerminalOutputTest, BarIsRedrawnInPlaceBelowOtherOutput) {
   const std::string half = "[" + std::string(20, '#') + std::string(20, ' ') + "] 5/10";
   const std::string full = "[" + std::string(40, '#') + "] 10/10";
   EXPECT_EQ(s.out.str(), half + "\r\x1b[K== Copying\n" + half + "\r\x1b[K" + full + "\nafter\n");
-}
-
-TEST(TerminalOutputTest, DetailTextShowsOnlyWhatWasAdded) {
-  Session s("");
-  s.terminal.ShowDetail("one\r\n");
-  s.terminal.ShowDetail("one\r\ntwo");
-  s.terminal.ShowDetail("one\r\ntwo");
-  EXPECT_EQ(s.out.str(), "one\ntwo\n");
 }
 
 }  // namespace
