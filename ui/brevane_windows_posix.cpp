@@ -23,7 +23,9 @@ class CTerminalWindows : public CBrevaneWindows {
         terminal_(std::cin, std::cout, ::isatty(STDOUT_FILENO) != 0),
         inputDlg_(terminal_) {}
 
-  void ShowProgress(int position, int maximum) override { terminal_.ShowProgress(position, maximum); }
+  void ShowProgress(int position, int maximum) override {
+    terminal_.ShowProgress(position, maximum);
+  }
   void ShowTaskText(const std::string& text) override { terminal_.ShowTask(text); }
   void ShowDetailText(const std::string& wholeText) override { terminal_.ShowDetail(wholeText); }
   void SetMainDescription(const std::string& text) override { description_ = text; }

@@ -98,7 +98,9 @@ class CWin32Windows : public CBrevaneWindows {
 
   // The owner of message boxes: the main window, the progress window from
   // confirmation on. Read on the main thread only.
-  HWND CurrentMainWindow() const { return progressIsCurrent_ ? progress_.Handle() : main_.Handle(); }
+  HWND CurrentMainWindow() const {
+    return progressIsCurrent_ ? progress_.Handle() : main_.Handle();
+  }
 
   void RunProgressWindow(CHFS_Engine& engine, const std::function<int()>& execute) {
     progress_.Prepare(TitleOf(engine, "SetupWindowTitle"), [&execute] { execute(); },

@@ -161,28 +161,30 @@ void KeepPicture(HWND window, const std::string& name) {
   testing_support::WriteFileBytes(folder + "\\" + name + ".bmp", bytes);
 }
 
+struct DialogSearch {
+  const char* caption;
+  HWND other;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<DialogSearch*>(data);
+  char text[256] = {};
+  ::GetWindowTextA(window, text, sizeof(text));
+  if (window != search->other && ::IsWindowVisible(window) && ClassOf(window) == "#32770" &&
+      std::string(text) == search->caption) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // A visible dialog with this caption other than the one given: a message box
 // over another window of the same caption. Waits up to 30 seconds.
 HWND WaitForOtherDialog(const char* caption, HWND other) {
-  struct Search {
-    const char* caption;
-    HWND other;
-    HWND found;
-  } search = {caption, other, nullptr};
+  DialogSearch search = {caption, other, nullptr};
   for (int tries = 0; tries < 300 && search.found == nullptr; ++tries) {
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(data);
-          char text[256] = {};
-          ::GetWindowTextA(window, text, sizeof(text));
-          if (window != s->other && ::IsWindowVisible(window) && ClassOf(window) == "#32770" &&
-              std::string(text) == s->caption) {
-            s->found = window;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ::EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
     if (search.found == nullptr) ::Sleep(100);
   }
   if (search.found != nullptr) ::Sleep(300);
