@@ -29,10 +29,11 @@ bool NoDisplay() {
 
 class RunningProgram {
  public:
-  RunningProgram(const std::string& program, const std::string& folder) {
+  RunningProgram(const std::string& program, const std::string& folder,
+                 const std::string& arguments = std::string()) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    std::string commandLine = "\"" + program + "\"";
+    std::string commandLine = "\"" + program + "\"" + arguments;
     started_ = ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                 folder.c_str(), &startup, &process_) != 0;
   }
@@ -363,6 +364,23 @@ TEST(WindowsDialogsTest, FolderBrowserTakesATypedFolderOnlyOnceConfirmed) {
   testing_support::ReadFileBytes(PackageFixture::kLogPath, after);
   const std::string log = after.substr(before.size());
   EXPECT_NE(log.find("]User Select folder = '" + made + "'"), std::string::npos) << log;
+}
+
+TEST(WindowsDialogsTest, RemoveLabelsTheButtonAndCancelRunsNothing) {
+  if (NoDisplay()) GTEST_SKIP() << "DISPLAY is unset: Wine has no X display for the windows";
+  PackageFixture package("[ProductInstall.Main]\r\nMainDescription=Removal\r\n"
+                         "[ProductRemove.Main]\r\nStepCount=1\r\n"
+                         "Step1.Section=ProductRemove.Nothing\r\n");
+  const std::string record = package.Folder() + "\\HotFix.ini";
+  std::string program = testing_support::BuiltProgramPath();
+  program = package.Folder() + program.substr(program.rfind('\\'));
+  RunningProgram run(program, package.Folder(), " /U:" + record);
+  ASSERT_TRUE(run.Started());
+  HWND main = WaitForDialog(run, "Brevane");  // the template's caption: no title given
+  ASSERT_NE(main, nullptr) << "no main window";
+  EXPECT_EQ(TextOf(::GetDlgItem(main, IDOK)), "Remove");
+  Press(main, IDCANCEL);
+  EXPECT_EQ(run.Wait(30000), 4);
 }
 
 }  // namespace
