@@ -1,6 +1,7 @@
 #include "engine/section_kinds.h"
 
 #include "engine/section.h"
+#include "sections/user_input_section.h"
 
 const std::vector<SectionKind>& SectionKinds() {
   static const std::vector<SectionKind> kinds = {
@@ -13,7 +14,7 @@ const std::vector<SectionKind>& SectionKinds() {
       {"Run", true, nullptr},
       {"UpdateINI", true, nullptr},
       {"ReplaceSymbolsInFile", true, nullptr},
-      {"GetUserInput", true, nullptr},
+      {"GetUserInput", true, CreateUserInputSection},
       {"UpdateSymbols", true, nullptr},
       {"BackupFiles", true, nullptr},
       {"Rollback", false, nullptr},
