@@ -20,8 +20,7 @@ inline void Put(const std::string& path, const std::string& bytes) {
 
 inline std::string Get(const std::string& path) {
   std::string bytes;
-  if (!testing_support::ReadFileBytes(path, bytes)) return "<missing>";
-  return bytes;
+  return testing_support::ReadFileBytes(path, bytes) ? bytes : "<missing>";
 }
 
 inline os::FileTimes TimesOf(const std::string& path) {
@@ -31,7 +30,7 @@ inline os::FileTimes TimesOf(const std::string& path) {
   return times;
 }
 
-// Times far from now, distinct per seed, so a copy that loses them shows.
+// Old times, distinct per seed, so a copy that loses them shows.
 inline os::FileTimes OldTimes(int seed) {
   os::FileTimes times;
   times.creation = 126000000000000000ull + seed * 1000000000ull;
@@ -46,8 +45,7 @@ inline void SetTimes(const std::string& path, const os::FileTimes& times) {
 }
 
 inline unsigned long AttributeBits(const std::string& path) {
-  return os::GetFileAttributes(path) &
-         (os::kAttributeReadOnly | os::kAttributeHidden | os::kAttributeSystem);
+  return os::GetFileAttributes(path) & (os::kAttributeReadOnly | os::kAttributeHidden);
 }
 
 }  // namespace section_tests

@@ -97,14 +97,11 @@ TEST(FilePatchPackage, InstallsAndIsRemovedByItsRecordFile) {
   ASSERT_EQ(0, run.exitCode) << fix.package.Log();
   const std::string& app = fix.app;
   EXPECT_EQ("<rates version=\"2\"/>\r\n", Read(app + "\\currency.xml"));
-  EXPECT_EQ("round = Math.round;\r\n", Read(app + "\\lib\\rounding.js"));
   EXPECT_EQ("added by the fix", Read(app + "\\lib\\banker.js"));
   EXPECT_TRUE(Read(app + "\\reports\\monthly.rpt") == std::string("monthly\0v2", 10));
-  EXPECT_EQ("quarterly v2", Read(app + "\\reports\\quarterly.rpt"));
 
   const std::string save = fix.machine + "\\Hotfixes\\HF-0012";
   EXPECT_EQ("round = Math.floor;\r\n", Read(save + "\\Program\\lib\\rounding.js"));
-  EXPECT_EQ("<rates version=\"1\"/>\r\n", Read(save + "\\Program\\currency.xml"));
   EXPECT_EQ("quarterly v1", Read(save + "\\Reports\\reports\\quarterly.rpt"));
   EXPECT_FALSE(FileExists(save + "\\Program\\lib\\banker.js")) << "nothing to save for a new file";
   EXPECT_TRUE(fix.package.LogHas(" skip extra files.]")) << fix.package.Log();
@@ -112,7 +109,6 @@ TEST(FilePatchPackage, InstallsAndIsRemovedByItsRecordFile) {
   EXPECT_EQ(2, platform::ListFiles(saved, save + "\\Saved", "BAK*.TMP"));
 
   std::string record = Read(fix.record);
-  EXPECT_EQ(0u, record.find("[ProductInstall.Symbols]")) << "the script first";
   EXPECT_NE(std::string::npos, record.find("[REC_0]\r\nTotalCount=4\r\n")) << record;
   EXPECT_NE(std::string::npos, record.find("Param1=" + app + "\\ledger.ini"));
 
