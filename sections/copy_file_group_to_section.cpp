@@ -1,5 +1,6 @@
 #include "sections/copy_file_group_to_section.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -53,10 +54,11 @@ int CHFS_CopyFileGroupToSection::Run(const std::string& sessionName, CHFS_Instal
   std::string startText = ReadSectionItem("FileGroupStartCount", 1);
   int start = startText == kEmptyItem ? 1 : CDecimalToInt(startText);
   int result = 0;
-  // Counted apart from the group number, so a start near INT_MAX cannot overflow.
   for (int done = 0; done < count; ++done) {
-    int group = start + done;
-    if (done > 0 && group < start) break;
+    // Group numbers past INT_MAX have no section name to run.
+    long long number = static_cast<long long>(start) + done;
+    if (number > INT_MAX) break;
+    int group = static_cast<int>(number);
     // Recorded first, so a group that fails half way is still rolled back.
     if (record.AddRecord(group, std::string(), std::string(), std::string()) != 0) {
       result = BRVN_USERBREAK;
