@@ -9,20 +9,29 @@ std::unique_ptr<CHFS_Section> CHFS_RollbackSection::Create(CHFS_Engine* engine) 
   return std::make_unique<CHFS_RollbackSection>(engine);
 }
 
+int CHFS_RollbackSection::UndoInstallation(const std::string& recordFile) {
+  // A runner and record of its own, so the removal run's handlers and
+  // entries stay apart from the installation being undone.
+  CHFS_MainSection runner(engine_);
+  CHFS_InstallRecord installed(engine_);
+  int walk = installed.LoadRecords(recordFile);
+  if (walk == 0) walk = runner.Rollback("ProductInstall.Main", installed);
+  // The walk ends with 0 at a step it cannot dispatch; what it left undone
+  // must keep the record file, or the removal could never be finished.
+  if (walk == 0 && installed.size() != 0) {
+    engine_->Trace("*** Runtime error: %d install record entries not rolled back.",
+                   static_cast<int>(installed.size()));
+    walk = -1;
+  }
+  return walk;
+}
+
 int CHFS_RollbackSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   engine_->Trace("CHFS_RollbackSection::Run('%s') ", sessionName.c_str());
   const std::string path = engine_->InstallRecordPath();
   if (path.empty()) return -1;
   SetSectionName(sessionName);
-  int walk = -1;
-  {
-    // A runner and record of its own, so the removal run's handlers and
-    // entries stay apart from the installation being undone.
-    CHFS_MainSection runner(engine_);
-    CHFS_InstallRecord installed(engine_);
-    walk = installed.LoadRecords(path);
-    if (walk == 0) walk = runner.Rollback("ProductInstall.Main", installed);
-  }
+  int walk = UndoInstallation(path);
   if (walk == 0) {
     engine_->Trace("CHFS_RollbackSection::Run('%s') Ret=BRVN_CMD_ROLLBACK_SUCCESS; Delete Install record file '%s'",
                    sessionName.c_str(), path.c_str());

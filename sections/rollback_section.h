@@ -18,4 +18,8 @@ class CHFS_RollbackSection : public CHFS_Section {
   // "Rollback.Success." or "Rollback.Error." event keys to the walk's result.
   int Run(const std::string& sessionName, CHFS_InstallRecord& record) override;
   int Rollback(const std::string& sessionName, CHFS_InstallRecord& record) override;
+
+ private:
+  // Loads the record file's entries and undoes them: 0 when all were undone.
+  int UndoInstallation(const std::string& recordFile);
 };

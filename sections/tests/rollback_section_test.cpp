@@ -58,6 +58,17 @@ TEST(RollbackSection, FailureWithTheContinueValueIsNoSuccess) {
   EXPECT_TRUE(removal.reporter.Logged("EventHandler('Rollback.Error.',OldRet=-1)"));
 }
 
+TEST(RollbackSection, EntriesTheWalkCannotDispatchKeepTheRecordFile) {
+  const std::string record = testing_support::NewTestFolder() + "\\odd.rec";
+  Put(record, "[ProductInstall.Main]\r\nStep1.Section=ProductInstall.NoSuchKind\r\n"
+              "[REC_0]\r\nTotalCount=1\r\n[REC_1]\r\nSectionIndex=1\r\nItemIndex=1\r\n");
+  EngineFixture removal("", true, record);
+  CHFS_RollbackSection handler(removal.engine.get());
+  CHFS_InstallRecord unused(removal.engine.get());
+  EXPECT_EQ(-1, handler.Run("ProductRemove.Rollback", unused));
+  EXPECT_TRUE(FileExists(record));
+}
+
 TEST(RollbackSection, EventKeysAreReadFromTheRecordFileBeforeItGoes) {
   const std::string record = testing_support::NewTestFolder() + "\\empty.rec";
   Put(record, "[ProductRemove.Rollback]\r\nRollback.Success.Action=BRVN_GOTOSTEP(7)\r\n[REC_0]\r\nTotalCount=0\r\n");
