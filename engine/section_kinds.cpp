@@ -1,23 +1,27 @@
 #include "engine/section_kinds.h"
 
 #include "engine/section.h"
+#include "sections/backup_file_section.h"
+#include "sections/check_requirement_section.h"
+#include "sections/copy_file_group_to_section.h"
+#include "sections/rollback_section.h"
 #include "sections/user_input_section.h"
 
 const std::vector<SectionKind>& SectionKinds() {
   static const std::vector<SectionKind> kinds = {
-      {"CheckRequirement", true, nullptr},
+      {"CheckRequirement", true, &CHFS_CheckRequirementSection::Create},
       {"StartService", true, nullptr},
       {"StopService", true, nullptr},
       {"UpdateRegistry", true, nullptr},
       {"RemoveRegistry", true, nullptr},
-      {"CopyFileGroupTo", true, nullptr},
+      {"CopyFileGroupTo", true, &CHFS_CopyFileGroupToSection::Create},
       {"Run", true, nullptr},
       {"UpdateINI", true, nullptr},
       {"ReplaceSymbolsInFile", true, nullptr},
       {"GetUserInput", true, CreateUserInputSection},
       {"UpdateSymbols", true, nullptr},
-      {"BackupFiles", true, nullptr},
-      {"Rollback", false, nullptr},
+      {"BackupFiles", true, &CHFS_BackupFileSection::Create},
+      {"Rollback", false, &CHFS_RollbackSection::Create},
   };
   return kinds;
 }
