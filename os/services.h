@@ -8,8 +8,9 @@
 //
 //   [Spooler]
 //   State=Running            Stopped (the default) or Running
-//   StartCommand=...         run through /bin/sh when a start is requested;
-//                            a non-zero exit makes the service stop again
+//   StartCommand=...         run through the command interpreter
+//                            (os/process.h) when a start is requested; a
+//                            non-zero exit makes the service stop again
 //   StopCommand=...          run when a stop is requested; a non-zero exit
 //                            leaves the service running
 //   StartSeconds=3           how long the start takes (default 0)

@@ -11,7 +11,8 @@ using testing_support::ReadFileBytes;
 using testing_support::WriteFileBytes;
 
 // These command lines mean the same to cmd.exe and to /bin/sh.
-const char kSteps[] =
+const char kPackage[] =
+    "[ProductInstall.Symbols]\r\nWHO=Brevane user\r\n[ProductInstall.Main]\r\nStepCount=3\r\n"
     "Step1.Section=ProductInstall.Run\r\nStep1.Description=Commands\r\n"
     "Step2.Section=ProductInstall.ReplaceSymbolsInFile\r\nStep2.Description=Template\r\n"
     "Step3.Section=ProductInstall.ReplaceSymbolsInFile.Broken\r\nStep3.Description=Broken\r\n"
@@ -23,11 +24,6 @@ const char kSteps[] =
     "[ProductInstall.ReplaceSymbolsInFile.Broken]\r\nFileCount=1\r\n"
     "File1.Source=%SOURCEDIR%missing.tpl\r\nFile1.Output=%SOURCEDIR%never.ini\r\n";
 
-std::string Package(int steps) {
-  return "[ProductInstall.Symbols]\r\nWHO=Brevane user\r\n[ProductInstall.Main]\r\nStepCount=" +
-         std::to_string(steps) + "\r\n" + kSteps;
-}
-
 std::string Contents(const std::string& path) {
   std::string bytes;
   if (!ReadFileBytes(path, bytes)) return "(missing)";
@@ -38,26 +34,19 @@ std::string Contents(const std::string& path) {
   return plain;
 }
 
-TEST(CommandsPackageTest, CommandsAndTemplateInstall) {
-  PackageFixture package(Package(2));
+// A package that runs commands and fills a template, then fails: the
+// rollback commands run, newest first.
+TEST(CommandsPackageTest, AFailingLaterStepRunsTheRollbackCommandsNewestFirst) {
+  PackageFixture package(kPackage);
   ASSERT_TRUE(WriteFileBytes(package.Folder() + "\\settings.tpl", "[User]\r\nName=%WHO%\r\n"));
   testing_support::ProgramRun run = package.Run({"/s"});
-  EXPECT_EQ(run.exitCode, 0) << package.Log();
+  EXPECT_EQ(run.exitCode, 1) << package.Log();
   EXPECT_EQ(Contents(package.Folder() + "\\one.txt"), "one\n");
   EXPECT_EQ(Contents(package.Folder() + "\\two.txt"), "two\n");
   std::string settings;
   ASSERT_TRUE(ReadFileBytes(package.Folder() + "\\settings.ini", settings));
   EXPECT_EQ(settings, "[User]\r\nName=Brevane user\r\n");
-  EXPECT_TRUE(package.LogHas("]Run 'echo one> one.txt' in folder '" + package.Folder() + "\\'\r\n"))
-      << package.Log();
-  EXPECT_EQ(Contents(package.Folder() + "\\undo.txt"), "(missing)");
-}
-
-TEST(CommandsPackageTest, AFailingLaterStepRunsTheRollbackCommandsNewestFirst) {
-  PackageFixture package(Package(3));
-  ASSERT_TRUE(WriteFileBytes(package.Folder() + "\\settings.tpl", "Name=%WHO%\r\n"));
-  testing_support::ProgramRun run = package.Run({"/s"});
-  EXPECT_EQ(run.exitCode, 1) << package.Log();
+  EXPECT_TRUE(package.LogHas("]Run 'echo one> one.txt' in folder '" + package.Folder() + "\\'\r\n"));
   EXPECT_TRUE(package.LogHas("]Replace symboles in TXT file Failed! ret=2\r\n"));
   EXPECT_EQ(Contents(package.Folder() + "\\undo.txt"), "b\na\n") << package.Log();
   EXPECT_TRUE(package.LogHas("]Run rollback command 'echo b>> undo.txt' in folder '" +

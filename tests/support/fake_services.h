@@ -1,5 +1,5 @@
-// A service manager and a clock for tests: services held in memory whose
-// states after a request are scripted, and a clock whose pauses only add up.
+// A service manager and a clock for tests: in-memory services whose states
+// after a request are scripted, and a clock whose pauses only add up.
 #pragma once
 
 #include <deque>
@@ -27,26 +27,54 @@ class FakeClock : public os::Clock {
 
 struct FakeServiceState {
   unsigned long state = os::kServiceStopped;
-  unsigned long startError = 0;  // returned by a start request, nothing changes
-  unsigned long stopError = 0;   // returned by a stop request, nothing changes
-  std::deque<unsigned long> nextStartErrors;  // returned by the next start requests, one each
-  // Where an accepted request leaves the service, and what the status queries
-  // read before that (one entry per query).
-  unsigned long startEndsIn = os::kServiceRunning;
-  unsigned long stopEndsIn = os::kServiceStopped;
-  std::deque<unsigned long> pending;
-  unsigned long queryError = 0;
+  unsigned long startError = 0, stopError = 0, queryError = 0;  // nothing changes on these
+  unsigned long startEndsIn = os::kServiceRunning, stopEndsIn = os::kServiceStopped;
+  std::deque<unsigned long> pending;  // what the next queries read, before the end state
   int queries = 0;
 };
 
 class FakeServiceManager : public os::ServiceManager {
  public:
-  std::unique_ptr<os::Service> Open(const std::string& machine, const std::string& name,
-                                    unsigned long& error) override;
+  std::unique_ptr<os::Service> Open(const std::string&, const std::string& name,
+                                    unsigned long& error) override {
+    error = services.count(name) == 0 ? static_cast<unsigned long>(os::kErrorServiceDoesNotExist) : 0ul;
+    return error != 0 ? nullptr : std::make_unique<Fake>(*this, name);
+  }
 
   std::map<std::string, FakeServiceState> services;
   std::vector<std::string> calls;  // "start A", "stop B", in order
-  int openServices = 0;            // services open right now
+
+ private:
+  class Fake : public os::Service {
+   public:
+    Fake(FakeServiceManager& m, const std::string& name) : m_(m), name_(name), s_(m.services[name]) {}
+    unsigned long Start() override {
+      m_.calls.push_back("start " + name_);
+      if (s_.startError != 0) return s_.startError;
+      if (s_.state != os::kServiceStopped) return os::kErrorServiceAlreadyRunning;
+      s_.state = s_.startEndsIn;
+      return 0;
+    }
+    unsigned long Stop(unsigned long& state) override {
+      m_.calls.push_back("stop " + name_);
+      if (s_.stopError != 0) return s_.stopError;
+      if (s_.state == os::kServiceStopped) return os::kErrorServiceNotActive;
+      state = s_.state = s_.stopEndsIn;
+      return 0;
+    }
+    unsigned long QueryState(unsigned long& state) override {
+      ++s_.queries;
+      if (s_.queryError != 0) return s_.queryError;
+      state = s_.pending.empty() ? s_.state : s_.pending.front();
+      if (!s_.pending.empty()) s_.pending.pop_front();
+      return 0;
+    }
+
+   private:
+    FakeServiceManager& m_;
+    std::string name_;
+    FakeServiceState& s_;
+  };
 };
 
 }  // namespace testing_support
