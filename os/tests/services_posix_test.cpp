@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -23,9 +24,11 @@ class SandboxServicesTest : public testing::Test {
     return value;
   }
   int Start(const std::string& name) {
+    std::memset(text_, 0, sizeof(text_));
     return platform::SMStartService("", name, text_, sizeof(text_), {manager_.get(), &clock_});
   }
   int Stop(const std::string& name) {
+    std::memset(text_, 0, sizeof(text_));
     return platform::SMStopService("", name, text_, sizeof(text_), {manager_.get(), &clock_});
   }
   static std::string Path() { return os::sandbox::Prefix() + "/services.ini"; }
@@ -64,6 +67,7 @@ TEST_F(SandboxServicesTest, FailuresLookAsOnWindows) {
   EXPECT_EQ(Start("Slow"), 1056);
   EXPECT_EQ(State("Slow"), "Running");
   EXPECT_EQ(Start("Unknown"), 1060);
+  EXPECT_EQ(std::string(text_), "The specified service does not exist as an installed service.\r\n");
   os_test::FailChangeAt("1");
   EXPECT_EQ(Start("Broken"), 5);
   os_test::FailChangeAt("");

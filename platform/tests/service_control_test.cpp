@@ -61,10 +61,11 @@ TEST(ServiceControlTest, FailedOpensAndRequestsGiveTheirCodesAndTexts) {
   manager.services["locked"].stopError = 5;
   char text[1024] = {};
   EXPECT_EQ(platform::SMStartService("", "missing", text, sizeof(text), {&manager, &clock}), 1060);
-  EXPECT_EQ(std::string(text), "The specified service does not exist as an installed service.\r\n");
+  EXPECT_EQ(std::string(text), os::ServiceErrorMessage(1060));
+  EXPECT_NE(text[0], '\0');
   std::memset(text, 0, sizeof(text));
   EXPECT_EQ(platform::SMStopService("", "locked", text, sizeof(text), {&manager, &clock}), 5);
-  EXPECT_EQ(std::string(text), "Access is denied.\r\n");
+  EXPECT_EQ(std::string(text), os::ServiceErrorMessage(5));
   EXPECT_EQ(clock.sleeps, 0);
 }
 
@@ -72,7 +73,7 @@ TEST(ServiceErrorTextTest, CopiesAtMostLengthMinusOneAndNoTerminator) {
   char text[16];
   std::memset(text, '#', sizeof(text));
   platform::ServiceErrorText(1060, text, 10);
-  EXPECT_EQ(std::string(text, 10), "The speci#");
+  EXPECT_EQ(std::string(text, 10), os::ServiceErrorMessage(1060).substr(0, 9) + "#");
   std::memset(text, '#', sizeof(text));
   platform::ServiceErrorText(0, text, sizeof(text));
   platform::ServiceErrorText(1060, text, 0);
