@@ -22,6 +22,8 @@ struct WaitCase {
   int sleeps;  // pauses of a second; each but the first follows a status query
 };
 
+void PrintTo(const WaitCase& c, std::ostream* os) { *os << c.name; }
+
 class ServiceWaitTest : public testing::TestWithParam<WaitCase> {};
 
 TEST_P(ServiceWaitTest, ResultWaitAndText) {
