@@ -64,7 +64,14 @@ int CHFS_ReplaceTextSection::ReplaceFile(const std::string& source, const std::s
   // The template's text ends at its first zero byte.
   size_t zero = text.find('\0');
   if (zero != std::string::npos) text.resize(zero);
-  return static_cast<int>(WriteWholeFile(output, engine_->ReplaceSymbols(text)));
+  // A script value in quotes is taken literally without its quotes; a file
+  // that merely begins and ends with a quote must keep them and still have
+  // its symbols replaced, so the check is kept from seeing the last quote.
+  bool quoted = text.size() > 2 && text.front() == '"' && text.back() == '"';
+  if (quoted) text += '\x01';
+  std::string result = engine_->ReplaceSymbols(text);
+  if (quoted && !result.empty() && result.back() == '\x01') result.pop_back();
+  return static_cast<int>(WriteWholeFile(output, result));
 }
 
 ItemMove CHFS_ReplaceTextSection::RunItem(int item, int& result) {

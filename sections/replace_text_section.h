@@ -4,7 +4,9 @@
 //
 // The template is read whole before the output is opened, so an item whose
 // source and output are the same file rewrites it instead of destroying it;
-// an empty template gives an empty output and counts as a success.
+// an empty template gives an empty output and counts as a success. Unlike a
+// script value, a template that begins and ends with a double quote keeps
+// its quotes and has its symbols replaced.
 #pragma once
 
 #include <string>

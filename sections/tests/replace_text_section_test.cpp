@@ -44,6 +44,7 @@ TEST(ReplaceTextSectionTest, WritesTheSubstitutedTextByteForByte) {
       {std::string("before %NAME%\0after", 19), "before World"},
       {"caf\xe9 %NAME% \xff", "caf\xe9 World \xff"},
       {std::string("\0tail", 5), ""},
+      {"\"%NAME%\",\"x\"", "\"World\",\"x\""},
   };
   for (const auto& c : cases) {
     TemplateFixture t(c.first);
