@@ -4,24 +4,35 @@
 #include "sections/backup_file_section.h"
 #include "sections/check_requirement_section.h"
 #include "sections/copy_file_group_to_section.h"
+#include "sections/replace_text_section.h"
 #include "sections/rollback_section.h"
+#include "sections/run_section.h"
+#include "sections/start_service_section.h"
+#include "sections/stop_service_section.h"
 #include "sections/user_input_section.h"
+
+namespace {
+template <typename Handler>
+std::unique_ptr<CHFS_Section> Make(CHFS_Engine* engine) {
+  return std::make_unique<Handler>(engine);
+}
+}  // namespace
 
 const std::vector<SectionKind>& SectionKinds() {
   static const std::vector<SectionKind> kinds = {
-      {"CheckRequirement", true, &CHFS_CheckRequirementSection::Create},
-      {"StartService", true, nullptr},
-      {"StopService", true, nullptr},
+      {"CheckRequirement", true, &Make<CHFS_CheckRequirementSection>},
+      {"StartService", true, &Make<CHFS_StartServiceSection>},
+      {"StopService", true, &Make<CHFS_StopServiceSection>},
       {"UpdateRegistry", true, nullptr},
       {"RemoveRegistry", true, nullptr},
-      {"CopyFileGroupTo", true, &CHFS_CopyFileGroupToSection::Create},
-      {"Run", true, nullptr},
+      {"CopyFileGroupTo", true, &Make<CHFS_CopyFileGroupToSection>},
+      {"Run", true, &Make<CHFS_RunSection>},
       {"UpdateINI", true, nullptr},
-      {"ReplaceSymbolsInFile", true, nullptr},
-      {"GetUserInput", true, CreateUserInputSection},
+      {"ReplaceSymbolsInFile", true, &Make<CHFS_ReplaceTextSection>},
+      {"GetUserInput", true, &Make<CHFS_UserInputSection>},
       {"UpdateSymbols", true, nullptr},
-      {"BackupFiles", true, &CHFS_BackupFileSection::Create},
-      {"Rollback", false, &CHFS_RollbackSection::Create},
+      {"BackupFiles", true, &Make<CHFS_BackupFileSection>},
+      {"Rollback", false, &Make<CHFS_RollbackSection>},
   };
   return kinds;
 }

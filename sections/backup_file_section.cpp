@@ -8,10 +8,6 @@
 #include "platform/file_ops.h"
 #include "sections/replaceable.h"
 
-std::unique_ptr<CHFS_Section> CHFS_BackupFileSection::Create(CHFS_Engine* engine) {
-  return std::make_unique<CHFS_BackupFileSection>(engine);
-}
-
 void CHFS_BackupFileSection::EnsureBackupFolder(const std::string& folder) {
   if (platform::PathExists(folder)) return;
   engine_->TraceDetail("[Create dir : %s]", folder.c_str());

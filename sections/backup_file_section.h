@@ -11,7 +11,6 @@
 class CHFS_BackupFileSection : public CHFS_Section {
  public:
   explicit CHFS_BackupFileSection(CHFS_Engine* engine) : CHFS_Section(engine) {}
-  static std::unique_ptr<CHFS_Section> Create(CHFS_Engine* engine);
 
   // 0; -1 without a Backup folder; -300 when the install record is full; the
   // copy result of the first file that could not be saved; -100 when every

@@ -27,10 +27,6 @@ std::string CheckKey(int check, const char* field) {
 
 }  // namespace
 
-std::unique_ptr<CHFS_Section> CHFS_CheckRequirementSection::Create(CHFS_Engine* engine) {
-  return std::make_unique<CHFS_CheckRequirementSection>(engine);
-}
-
 double CHFS_CheckRequirementSection::CFloatToDouble(const std::string& text) {
   size_t start = 0;
   while (start < text.size() && IsCBlank(text[start])) ++start;

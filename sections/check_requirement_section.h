@@ -11,7 +11,6 @@
 class CHFS_CheckRequirementSection : public CHFS_Section {
  public:
   explicit CHFS_CheckRequirementSection(CHFS_Engine* engine) : CHFS_Section(engine) {}
-  static std::unique_ptr<CHFS_Section> Create(CHFS_Engine* engine);
 
   // The section result: 0, -1 for a check of no known kind, or the event
   // handler's answer that ended the checks.

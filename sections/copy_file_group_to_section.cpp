@@ -44,10 +44,6 @@ std::string VersionText(const std::string& path) {
 CHFS_CopyFileGroupToSection::CHFS_CopyFileGroupToSection(CHFS_Engine* engine)
     : CHFS_Section(engine), packageFolder_(engine->GetModuleFolder()) {}
 
-std::unique_ptr<CHFS_Section> CHFS_CopyFileGroupToSection::Create(CHFS_Engine* engine) {
-  return std::make_unique<CHFS_CopyFileGroupToSection>(engine);
-}
-
 int CHFS_CopyFileGroupToSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   SetSectionName(sessionName);
   int count = CDecimalToInt(ReadSectionItem("FileGroupCount", 1));

@@ -25,7 +25,6 @@ enum CopyFileGroupResult : int {
 class CHFS_CopyFileGroupToSection : public CHFS_Section {
  public:
   explicit CHFS_CopyFileGroupToSection(CHFS_Engine* engine);
-  static std::unique_ptr<CHFS_Section> Create(CHFS_Engine* engine);
 
   // 0, -300 (install record full) or -1100 (a group failed).
   int Run(const std::string& sessionName, CHFS_InstallRecord& record) override;

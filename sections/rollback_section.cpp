@@ -5,10 +5,6 @@
 #include "os/errors.h"
 #include "os/files.h"
 
-std::unique_ptr<CHFS_Section> CHFS_RollbackSection::Create(CHFS_Engine* engine) {
-  return std::make_unique<CHFS_RollbackSection>(engine);
-}
-
 int CHFS_RollbackSection::UndoInstallation(const std::string& recordFile) {
   // A runner and record of its own, so the removal run's handlers and
   // entries stay apart from the installation being undone.

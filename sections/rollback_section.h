@@ -12,7 +12,6 @@
 class CHFS_RollbackSection : public CHFS_Section {
  public:
   explicit CHFS_RollbackSection(CHFS_Engine* engine) : CHFS_Section(engine) {}
-  static std::unique_ptr<CHFS_Section> Create(CHFS_Engine* engine);
 
   // -1 when the run has no install record file; otherwise the answer of the
   // "Rollback.Success." or "Rollback.Error." event keys to the walk's result.

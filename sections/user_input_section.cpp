@@ -122,6 +122,3 @@ int CHFS_UserInputSection::Rollback(const std::string& sessionName, CHFS_Install
   return 0;
 }
 
-std::unique_ptr<CHFS_Section> CreateUserInputSection(CHFS_Engine* engine) {
-  return std::make_unique<CHFS_UserInputSection>(engine);
-}

@@ -36,4 +36,3 @@ class CHFS_UserInputSection : public CHFS_Section {
   int maximum_ = 256;
 };
 
-std::unique_ptr<CHFS_Section> CreateUserInputSection(CHFS_Engine* engine);

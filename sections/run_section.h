@@ -1,0 +1,35 @@
+// Run sections: each item runs a command line through the command interpreter
+// in its folder and waits for it; an item's rollback command undoes it when
+// the install is rolled back. Only an exit code of -300 counts as a failure.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "engine/section.h"
+#include "sections/item_action.h"
+
+class CHFS_RunSection : public CHFS_Section {
+ public:
+  // Runs a command line in the current folder: its exit code, or -1.
+  using CommandRunner = std::function<int(const std::string& commandLine)>;
+
+  // runner replaces the command interpreter (tests); null uses the real one.
+  explicit CHFS_RunSection(CHFS_Engine* engine, CommandRunner runner = nullptr);
+
+  int Run(const std::string& sessionName, CHFS_InstallRecord& record) override;
+  int Rollback(const std::string& sessionName, CHFS_InstallRecord& record) override;
+
+ private:
+  std::string ItemKey(int item, const char* field) const;
+  void ShowDescription(int item, int rollbackFlag);
+  // Changes to the item's folder (the program's folder when it names none)
+  // and returns it; a failed change leaves the current folder as it is.
+  std::string EnterItemFolder(int item);
+  int RunLogged(const std::string& commandLine);
+  ItemMove RunItem(int item, CHFS_InstallRecord& record, int& result);
+  // Runs the item's rollback command, if it has one: 0 or -300.
+  int RollbackItem(int item);
+
+  CommandRunner runner_;
+};

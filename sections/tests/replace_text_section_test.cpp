@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "engine/tests/engine_fixture.h"
+#include "sections/replace_text_section.h"
+
+namespace {
+
+using testing_support::ReadFileBytes;
+using testing_support::WriteFileBytes;
+
+// One template through a section with the symbols NAME=World and DIR=C:\Data\.
+struct TemplateFixture {
+  explicit TemplateFixture(const std::string& in)
+      : f("[ProductInstall.Symbols]\r\nNAME=World\r\nDIR=C:\\Data\\\r\n[T]\r\nFileCount=2\r\n"
+          "File1.Source=%SRC%\r\nFile1.Output=%OUT%\r\nFile2.Source=only a source\r\n"),
+        record(f.engine.get()), section(f.engine.get()), source(f.folder + "\\in.tpl") {
+    if (!in.empty()) WriteFileBytes(source, in);
+    SetOutput(f.folder + "\\out.txt");
+  }
+  void SetOutput(const std::string& path) {
+    output = path;
+    f.engine->SetSymbol("SRC", source);
+    f.engine->SetSymbol("OUT", output);
+  }
+  std::string Output() const {
+    std::string bytes = "(missing)";
+    ReadFileBytes(output, bytes);
+    return bytes;
+  }
+
+  testing_support::EngineFixture f;
+  CHFS_InstallRecord record;
+  CHFS_ReplaceTextSection section;
+  std::string source, output;
+};
+
+TEST(ReplaceTextSectionTest, WritesTheSubstitutedTextByteForByte) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Hi %NAME%, %NAME%! %UNKNOWN% 100%", "Hi World, World! %UNKNOWN% 100%"},
+      {"a=%NAME%\r\nb\nc\r\n\r\n", "a=World\r\nb\nc\r\n\r\n"},
+      {"path=%DIR%\\bin\r\n", "path=C:\\Data\\bin\r\n"},
+      {std::string("before %NAME%\0after", 19), "before World"},
+      {"caf\xe9 %NAME% \xff", "caf\xe9 World \xff"},
+      {std::string("\0tail", 5), ""},
+      {"\"%NAME%\",\"x\"", "\"World\",\"x\""},
+  };
+  for (const auto& c : cases) {
+    TemplateFixture t(c.first);
+    EXPECT_EQ(t.section.Run("T", t.record), 0) << c.first;
+    EXPECT_EQ(t.Output(), c.second);
+    EXPECT_TRUE(t.f.reporter.Logged("Replace symboles in TXT file Success! ret=0"));
+  }
+}
+
+TEST(ReplaceTextSectionTest, AMissingSourceFailsWithCodeTwoAndWritesNothing) {
+  TemplateFixture t("");
+  EXPECT_EQ(t.section.Run("T", t.record), -1);
+  EXPECT_TRUE(t.f.reporter.Logged("Replace symboles in TXT file Failed! ret=2"));
+  EXPECT_TRUE(t.f.reporter.Logged("EventHandler('File1.Error.',OldRet=-1)"));
+  EXPECT_EQ(t.Output(), "(missing)");
+}
+
+TEST(ReplaceTextSectionTest, SourceAndOutputMayBeOneFileAndAnEmptySourceGivesAnEmptyOutput) {
+  TemplateFixture t("in place: %NAME%");
+  t.SetOutput(t.source);
+  EXPECT_EQ(t.section.Run("T", t.record), 0);
+  EXPECT_EQ(t.Output(), "in place: World");
+
+  TemplateFixture empty("");
+  WriteFileBytes(empty.source, "");
+  WriteFileBytes(empty.output, "old");
+  EXPECT_EQ(empty.section.Run("T", empty.record), 0);
+  EXPECT_EQ(empty.Output(), "");
+}
+
+// Linear in the template: 50 MB with 5,000 references is a matter of
+// seconds, where a quadratic substitution would take hours.
+TEST(ReplaceTextSectionTest, ALargeTemplateIsQuick) {
+  std::string line = std::string(10000, 'x') + "%NAME%\r\n", in;
+  for (int i = 0; i < 5000; ++i) in += line;
+  TemplateFixture t(in);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(t.section.Run("T", t.record), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+  EXPECT_EQ(t.Output().size(), in.size() - 5000u);
+}
+
+}  // namespace
