@@ -8,6 +8,8 @@
 #include <string>
 
 #include "os/change_gate.h"
+#include "tests/support/test_machine.h"
+#include "tests/support/under_wine.h"
 
 namespace os_test {
 
@@ -25,22 +27,12 @@ inline std::string FixturePath(const std::string& name) {
 // Sets BREVANE_FAIL_AT for the change gate and makes it read the value again;
 // an empty value turns failing off.
 inline void FailChangeAt(const char* setting) {
-  // putenv may keep the very buffer it is given, so it lives for good.
-  static char text[64];
-  std::snprintf(text, sizeof(text), "BREVANE_FAIL_AT=%s", setting);
-  putenv(text);
+  testing_support::SetEnvironment("BREVANE_FAIL_AT", setting);
   os::ResetChangeGateForTesting();
 }
 
-// True under Wine (started through scripts/wine-run, which names the prefix).
-// A few checks follow real Windows where Wine is known to differ; they are
-// skipped there, never weakened.
-inline bool OnWine() {
-#ifdef _WIN32
-  return std::getenv("WINEPREFIX") != nullptr;
-#else
-  return false;
-#endif
-}
+// True under Wine. A few checks follow real Windows where Wine is known to
+// differ; they are skipped there, never weakened.
+inline bool OnWine() { return testing_support::RunningUnderWine(); }
 
 }  // namespace os_test
