@@ -39,6 +39,11 @@ bool CHFS_UpdateRegistrySection::RunItem(int& item, CHFS_InstallRecord& record, 
     flags += "K";
   }
   if (record.AddRecord(item, earlier, flags, "") != 0) {
+    // Nothing may stay changed that the record does not know of.
+    if (flags.find('K') != std::string::npos) {
+      key_.Close();
+      (void)os::DeleteRegistryKey(d.root, d.keyPath);
+    }
     result = BRVN_USERBREAK;
     return false;
   }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -28,17 +29,21 @@ inline void DeleteTree(os::RegRoot root, const std::string& path) {
   (void)os::DeleteRegistryKey(root, path);
 }
 
-// Every key below path with its values in enumeration order: name, type, data.
+// Every key below path with its values, sorted by name: name, type, data.
+// (A value put back is listed last by the registry, so order is not kept.)
 inline std::string DumpTree(os::RegRoot root, const std::string& path) {
   os::RegistryKey key;
   if (key.Open(root, path, os::RegAccess::kRead) != 0) return "<missing " + path + ">\n";
   std::string out = "[" + path + "]\n";
   std::string name, data;
   unsigned long type = 0;
+  std::vector<std::string> values;
   for (unsigned long i = 0; key.EnumValue(i, name, nullptr) == 0; ++i) {
     if (key.QueryValue(name, type, data) != 0) data = "<unreadable>";
-    out += name + ":" + std::to_string(type) + ":" + data + "\n";
+    values.push_back(name + ":" + std::to_string(type) + ":" + data + "\n");
   }
+  std::sort(values.begin(), values.end());
+  for (const std::string& value : values) out += value;
   std::vector<std::string> subkeys;
   for (unsigned long i = 0; key.EnumKey(i, name) == 0; ++i) subkeys.push_back(name);
   for (const std::string& sub : subkeys) out += DumpTree(root, path + "\\" + sub);
