@@ -14,6 +14,7 @@
 
 #include "os/change_gate.h"
 #include "os/registry.h"
+#include "os/tests/os_test_paths.h"
 
 namespace value_test {
 
@@ -52,14 +53,9 @@ inline std::string DumpTree(os::RegRoot root, const std::string& path) {
 
 // Makes the nth change call from now fail (0: none fail).
 inline void FailNthChange(int n) {
-  static char text[64];
-  std::snprintf(text, sizeof(text), "BREVANE_FAIL_AT=%d", n);
-#ifdef _WIN32
-  _putenv(text);
-#else
-  putenv(text);
-#endif
-  os::ResetChangeGateForTesting();
+  char text[16];
+  std::snprintf(text, sizeof(text), "%d", n);
+  os_test::FailChangeAt(n == 0 ? "" : text);
 }
 
 class RegistryTestKey : public ::testing::Test {
