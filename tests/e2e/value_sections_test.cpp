@@ -68,7 +68,9 @@ TEST_F(ValueSectionsE2E, AFailingStepRollsEverythingBack) {
   const std::string treeBefore = value_test::DumpTree(HKCU, base_);
   const std::string storeBefore = StoreBytes();
   const char* prefix = std::getenv("BREVANE_PREFIX");
-  if (prefix != nullptr && prefix[0] == '/') ASSERT_FALSE(storeBefore.empty());
+  if (prefix != nullptr && prefix[0] == '/') {
+    ASSERT_FALSE(storeBefore.empty());
+  }
 
   testing_support::ProgramRun run = package.Run({"/s"});
   EXPECT_EQ(1, run.exitCode) << package.Log();
