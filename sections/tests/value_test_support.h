@@ -1,17 +1,21 @@
 // Shared by the descriptor and section tests: a registry key of the test's
 // own below HKEY_CURRENT_USER\Software\BrevaneTests (removed afterwards), a
-// dump of a key tree to compare before and after, and the change gate.
+// dump of a key tree to compare before and after, the change gate, and a
+// section handler over a script of the test's items.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "engine/install_record.h"
+#include "engine/tests/engine_fixture.h"
 #include "os/change_gate.h"
 #include "os/registry.h"
 #include "os/tests/os_test_paths.h"
@@ -87,6 +91,49 @@ class RegistryTestKey : public ::testing::Test {
   }
 
   std::string base_;
+};
+
+// A section handler of type Section over a script whose section sessionName
+// holds the test's items; %BASE% is the test's key.
+template <typename Section>
+class SectionTest : public RegistryTestKey {
+ protected:
+  explicit SectionTest(std::string session) : session_(std::move(session)) {}
+  void Make(const std::string& items, const std::string& symbols = std::string()) {
+    f = std::make_unique<testing_support::EngineFixture>("[ProductInstall.Symbols]\r\nBASE=" + base_ + "\r\n" +
+                                                         symbols + "[" + session_ + "]\r\n" + items);
+    section = std::make_unique<Section>(f->engine.get());
+    record = std::make_unique<CHFS_InstallRecord>(f->engine.get());
+    record->BeginStep(1);
+    f->reporter.log.clear();
+  }
+  int Run() { return section->Run(session_, *record); }
+  int Rollback() { return section->Rollback(session_, *record); }
+  // "item param1 param2[ param3]" for each entry of the record.
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> list;
+    for (const RecordEntry& e : record->Entries()) {
+      list.push_back(std::to_string(e.item) + " " + e.Param1 + " " + e.Param2 +
+                     (e.Param3.empty() ? "" : " " + e.Param3));
+    }
+    return list;
+  }
+  // "type:data" of a value below the test's key, or "missing".
+  std::string Value(const std::string& sub, const std::string& name) const {
+    os::RegistryKey key;
+    unsigned long type = 0;
+    std::string data;
+    if (key.Open(os::RegRoot::kCurrentUser, Path(sub), os::RegAccess::kRead) != 0 ||
+        key.QueryValue(name, type, data) != 0) {
+      return "missing";
+    }
+    return std::to_string(type) + ":" + data;
+  }
+
+  std::string session_;
+  std::unique_ptr<testing_support::EngineFixture> f;
+  std::unique_ptr<Section> section;
+  std::unique_ptr<CHFS_InstallRecord> record;
 };
 
 }  // namespace value_test
