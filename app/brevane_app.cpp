@@ -47,6 +47,7 @@ int CBrevaneApp::InitInstance(const std::vector<std::string>& arguments) {
   MainWindowOutcome outcome =
       windows_->RunMainWindow(*engine_, [this, &result] { return result = engine_->Execute(); });
   if (outcome == MainWindowOutcome::kCancelled) return kExitCancelled;
+  if (outcome == MainWindowOutcome::kNotShown) return kExitStartupFailure;
   if (result == kNoResult) return kExitStartupFailure;
   return ExitStatusForResult(result);
 }

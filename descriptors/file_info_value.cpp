@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
 #include "descriptors/descriptor_syntax.h"
 #include "descriptors/plain_log.h"
@@ -45,18 +44,7 @@ bool FileProperty(const std::string& file, const std::string& property, std::str
 }  // namespace
 
 int ReadVersionString(const std::string& file, const std::string& entry, std::string& text) {
-  text.clear();
-  std::vector<unsigned char> block;
-  std::vector<std::uint32_t> translations;
-  if (!os::GetFileVersionInfo(file, block) || !os::QueryTranslations(block, translations) ||
-      translations.empty()) {
-    return 0;
-  }
-  char path[96];
-  std::snprintf(path, sizeof(path), "\\StringFileInfo\\%04X%04X\\%s",
-                static_cast<unsigned>(translations[0] & 0xFFFFu),
-                static_cast<unsigned>(translations[0] >> 16), entry.c_str());
-  if (!os::QueryVersionString(block, path, text)) {
+  if (!os::GetFileVersionString(file, entry, text)) {
     text.clear();
     return 0;
   }

@@ -71,6 +71,14 @@ std::string TimeText(const os::LocalTime& t) {
   return buffer;
 }
 
+namespace {
+std::string TwoDigits(int value) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%02d", value);
+  return text;
+}
+}  // namespace
+
 int CHFS_Engine::InitBuiltInSymbols() {
   SetGlobalSymbol("WINDIR", WindowsFolderValue());
   SetGlobalSymbol("COMPUTER", ComputerNameValue());
@@ -78,22 +86,15 @@ int CHFS_Engine::InitBuiltInSymbols() {
   SetGlobalSymbol("TEMP", TempFolderValue());
   SetGlobalSymbol("SOURCEDIR", GetModuleFolder());
   os::LocalTime date = os::GetLocalTime();
-  char number[16];
   SetGlobalSymbol("DATE", DateText(date));
-  std::snprintf(number, sizeof(number), "%d", date.year);
-  SetGlobalSymbol("YEAR", number);
-  std::snprintf(number, sizeof(number), "%02d", date.month);
-  SetGlobalSymbol("MONTH", number);
-  std::snprintf(number, sizeof(number), "%02d", date.day);
-  SetGlobalSymbol("DAY", number);
+  SetGlobalSymbol("YEAR", std::to_string(date.year));
+  SetGlobalSymbol("MONTH", TwoDigits(date.month));
+  SetGlobalSymbol("DAY", TwoDigits(date.day));
   os::LocalTime time = os::GetLocalTime();
   SetGlobalSymbol("TIME", TimeText(time));
-  std::snprintf(number, sizeof(number), "%02d", time.hour);
-  SetGlobalSymbol("HOUR", number);
-  std::snprintf(number, sizeof(number), "%02d", time.minute);
-  SetGlobalSymbol("MINUTE", number);
-  std::snprintf(number, sizeof(number), "%02d", time.second);
-  SetGlobalSymbol("SECOND", number);
+  SetGlobalSymbol("HOUR", TwoDigits(time.hour));
+  SetGlobalSymbol("MINUTE", TwoDigits(time.minute));
+  SetGlobalSymbol("SECOND", TwoDigits(time.second));
   for (int code = 1; code <= 255; ++code) {
     char name[8];
     std::snprintf(name, sizeof(name), "x%02x", code);

@@ -89,6 +89,8 @@ class CHFS_Engine {
   [[nodiscard]] const std::string& MainSectionName() const { return mainSectionName_; }
   [[nodiscard]] bool IsRemoveDomain() const { return flags_.remove; }
   [[nodiscard]] CHFS_Reporter* Reporter() const { return reporter_; }
+  // The windows the prompts of a run are shown in; may be null.
+  [[nodiscard]] CHFS_WindowPort* Windows() const { return windows_; }
   [[nodiscard]] CHFS_RunFlags& Flags() const { return flags_; }
   [[nodiscard]] const SymbolTable& GlobalSymbols() const { return globalSymbols_; }
   [[nodiscard]] const SymbolTable& ScriptSymbols() const { return scriptSymbols_; }

@@ -88,14 +88,20 @@ CHFS_Section* CHFS_MainSection::FindHandler(const std::string& sessionName,
   return found->second.get();
 }
 
-int CHFS_MainSection::Run(const std::string& mainSection, CHFS_InstallRecord& record) {
+bool CHFS_MainSection::EnterMainSection(const std::string& mainSection, std::string& domainPrefix) {
   size_t dot = mainSection.find('.');
   if (dot == std::string::npos) {
     engine_->Trace("*** Syntax error: Session name ['%s'] incorrect. ", mainSection.c_str());
-    return -1;
+    return false;
   }
   SetSectionName(mainSection);
-  const std::string domainPrefix = mainSection.substr(0, dot + 1);
+  domainPrefix = mainSection.substr(0, dot + 1);
+  return true;
+}
+
+int CHFS_MainSection::Run(const std::string& mainSection, CHFS_InstallRecord& record) {
+  std::string domainPrefix;
+  if (!EnterMainSection(mainSection, domainPrefix)) return -1;
   const int stepCount = CDecimalToInt(ReadSectionItem("StepCount", 1));
   int result = -1;
   int step = 1;
@@ -133,13 +139,8 @@ int CHFS_MainSection::Run(const std::string& mainSection, CHFS_InstallRecord& re
 }
 
 int CHFS_MainSection::Rollback(const std::string& mainSection, CHFS_InstallRecord& record) {
-  size_t dot = mainSection.find('.');
-  if (dot == std::string::npos) {
-    engine_->Trace("*** Syntax error: Session name ['%s'] incorrect. ", mainSection.c_str());
-    return -1;
-  }
-  SetSectionName(mainSection);
-  const std::string domainPrefix = mainSection.substr(0, dot + 1);
+  std::string domainPrefix;
+  if (!EnterMainSection(mainSection, domainPrefix)) return -1;
   const int initialCount = static_cast<int>(record.size());
   int stop = 0;
   while (stop == 0 && record.size() > 0) {

@@ -30,6 +30,9 @@ class CHFS_MainSection : public CHFS_Section {
   static std::string KindKey(const std::string& sessionName, const std::string& domainPrefix);
 
  private:
+  // Makes the Main section current and gives its domain prefix
+  // ("ProductInstall."); false, logged, for a name without a dot.
+  bool EnterMainSection(const std::string& mainSection, std::string& domainPrefix);
   // The handler for session name S, or null after logging why there is none.
   CHFS_Section* FindHandler(const std::string& sessionName, const std::string& domainPrefix);
   // The next step after handler result R of step n; stop set when the walk ends.

@@ -6,6 +6,8 @@
 
 #include <string>
 
+class CHFS_Reporter;
+
 class CHFS_WindowPort {
  public:
   virtual ~CHFS_WindowPort() = default;
@@ -27,4 +29,23 @@ class CHFS_WindowPort {
   // without owner. Returns the button code pressed.
   virtual int MessageBox(const std::string& text, const std::string& caption, int style,
                          bool owned) = 0;
+
+  // The input window, owned by the progress window: the title, the question,
+  // the edit box holding initialAnswer and accepting at most maxLength
+  // characters (0 or less: the platform's largest). Returns 1 (OK) with the
+  // answer set, any other value when cancelled. Shown in silent mode too.
+  // A port without prompts cancels.
+  virtual int AskInput(const std::string& title, const std::string& question,
+                       const std::string& initialAnswer, int maxLength, std::string& answer) {
+    return 2;
+  }
+  // The folder browser, owned by the progress window: returns 1 with path set
+  // to a drive-letter folder that exists or that the user agreed to create
+  // (checked with platform::ConfirmFolder, whose questions go through
+  // reporter), or -1 when the user cancelled. A port without prompts cancels.
+  virtual int BrowseForFolder(const std::string& title, const std::string& instruction,
+                              const std::string& initialFolder, CHFS_Reporter& reporter,
+                              std::string& path) {
+    return -1;
+  }
 };

@@ -153,6 +153,7 @@ struct FindData {
 // CreateDirectoryA.
 [[nodiscard]] bool CreateDirectory(const std::string& path);
 // CreateDirectoryExA: the new folder takes the template folder's attributes.
+// (Wine ignores the template, even a missing one; real Windows does not.)
 [[nodiscard]] bool CreateDirectoryEx(const std::string& templateFolder, const std::string& path);
 // RemoveDirectoryA: the folder must be empty. A link to a folder is removed
 // as a link, never followed.
@@ -200,6 +201,13 @@ struct FixedFileInfo {
 // text is the entry in the ANSI code page.
 [[nodiscard]] bool QueryVersionString(const std::vector<unsigned char>& block,
                                       const std::string& subBlock, std::string& text);
+
+// A string entry ("FileVersion", "SpecialBuild" ...) of the file's first
+// translation: "\StringFileInfo\<language><code page>\<entry>" with both as
+// four upper-case hexadecimal digits. False when the file has no version
+// resource, no translation table or no such entry.
+[[nodiscard]] bool GetFileVersionString(const std::string& path, const std::string& entry,
+                                        std::string& text);
 
 // ---- ANSI text -------------------------------------------------------------
 

@@ -98,10 +98,9 @@ bool WriteFile(NativeHandle file, const void* buffer, unsigned long size,
 }
 
 bool GetFileSize(NativeHandle file, std::uint64_t& size) {
-  DWORD high = 0;
-  DWORD low = ::GetFileSize(file, &high);
-  if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return false;
-  size = (static_cast<std::uint64_t>(high) << 32) | low;
+  LARGE_INTEGER value;
+  if (!::GetFileSizeEx(file, &value)) return false;
+  size = static_cast<std::uint64_t>(value.QuadPart);
   return true;
 }
 

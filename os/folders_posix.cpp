@@ -187,7 +187,10 @@ bool MoveFile(const std::string& from, const std::string& to, bool replaceExisti
   } else if (file_state::MissingError(toHost) == kErrorPathNotFound) {
     return Fail(kErrorPathNotFound);
   }
+  bool replacing = ::lstat(toHost.c_str(), &target) == 0 &&
+                   (target.st_dev != source.st_dev || target.st_ino != source.st_ino);
   if (::rename(fromHost.c_str(), toHost.c_str()) != 0) return FailWithErrno();
+  if (replacing) file_state::ForgetMetadata(target);
   return true;
 }
 

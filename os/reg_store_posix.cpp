@@ -64,7 +64,9 @@ std::string Folder() { return sandbox::Prefix() + "/registry"; }
 long StampOf(const std::string& path, FileStamp& stamp) {
   struct stat st;
   stamp = FileStamp();
-  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? kErrorSuccess : Win32FromErrno(errno);
+  if (::stat(path.c_str(), &st) != 0) {
+    return errno == ENOENT ? kErrorSuccess : Win32FromErrno(errno);
+  }
   stamp.exists = true;
   stamp.device = st.st_dev;
   stamp.inode = st.st_ino;

@@ -20,7 +20,41 @@ bool IsUtf16(const std::string& bytes) {
          static_cast<unsigned char>(bytes[1]) == 0xFE;
 }
 
+bool IsUtf8(const std::string& bytes) { return bytes.compare(0, 3, "\xef\xbb\xbf") == 0; }
+
+void AppendCodePoint(Text& text, uint32_t point) {
+  if (point < 0x10000) {
+    text += static_cast<char16_t>(point);
+    return;
+  }
+  point -= 0x10000;
+  text += static_cast<char16_t>(0xD800 + (point >> 10));
+  text += static_cast<char16_t>(0xDC00 + (point & 0x3FF));
+}
+
+// A file saved by a text editor; a broken sequence reads as U+FFFD.
+Text DecodeUtf8(const std::string& bytes) {
+  Text text;
+  size_t i = 3;
+  while (i < bytes.size()) {
+    unsigned char lead = static_cast<unsigned char>(bytes[i++]);
+    size_t more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    uint32_t point = more == 0 ? lead : lead & (0x3F >> more);
+    bool broken = lead >= 0x80 && (more == 0 || lead >= 0xF8);
+    for (size_t k = 0; k < more && !broken; ++k, ++i) {
+      if (i >= bytes.size() || (static_cast<unsigned char>(bytes[i]) & 0xC0) != 0x80) {
+        broken = true;
+        break;
+      }
+      point = (point << 6) | (static_cast<unsigned char>(bytes[i]) & 0x3F);
+    }
+    AppendCodePoint(text, broken || point > 0x10FFFF ? 0xFFFD : point);
+  }
+  return text;
+}
+
 Text Decode(const std::string& bytes) {
+  if (IsUtf8(bytes)) return DecodeUtf8(bytes);
   Text text;
   if (IsUtf16(bytes)) {
     for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
@@ -90,7 +124,8 @@ std::vector<Text> LogicalLines(const Text& text) {
       lines.push_back(line);
     }
     Text& current = lines.back();
-    joining = !current.empty() && current.back() == '\\' && (current[0] == '"' || current[0] == '@');
+    joining =
+        !current.empty() && current.back() == '\\' && (current[0] == '"' || current[0] == '@');
     if (joining) current.pop_back();
     start = end + 1;
   }
@@ -255,7 +290,7 @@ bool Parse(const std::string& bytes, const std::string& rootName, regtree::Key& 
   std::string header = ToAnsi(lines[first]);
   if (header != kHeader5 && header != kHeader4) return false;
   // Hex string data follows the file's encoding, whatever its header says.
-  bool unicodeFile = IsUtf16(bytes);
+  bool unicodeFile = IsUtf16(bytes) || IsUtf8(bytes);
   regtree::Key* key = nullptr;
   for (size_t i = first + 1; i < lines.size(); ++i) {
     const Text& line = lines[i];

@@ -11,12 +11,14 @@
 //     03
 //   "Path"=hex(2):25,54,25,00
 //
-// Loading accepts ANSI text or UTF-16LE with a byte order mark (what reg
-// export writes), the "REGEDIT4" header too, line continuations, comments,
+// Loading accepts ANSI text, UTF-16LE with a byte order mark (what reg
+// export writes) or UTF-8 with one (what an editor may save), the
+// "REGEDIT4" header too, line continuations, comments,
 // "[-key]" and "Name"=- deletions; lines it cannot read are passed over, as
 // regedit does, and sections of other roots are ignored. Hex data of the
 // string types is ANSI in an ANSI file and UTF-16 in a UTF-16 file, as
-// regedit reads it.
+// regedit reads it. Key and value names are ANSI, as the A calls see them: a
+// character the code page lacks becomes '?'.
 //
 // Writing gives ANSI text with CR LF line ends, readable and diffable; a root
 // holding string data the code page cannot carry is written as UTF-16LE with

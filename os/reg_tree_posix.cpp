@@ -57,10 +57,9 @@ const Key* FindPath(const Key& root, const std::vector<std::string>& path) {
 }
 
 Key& AddSubkey(Key& key, const std::string& name, bool* created) {
-  auto place = std::lower_bound(key.subkeys.begin(), key.subkeys.end(), name,
-                                [](const Key& sub, const std::string& n) {
-                                  return CompareNames(sub.name, n) < 0;
-                                });
+  auto place = std::lower_bound(
+      key.subkeys.begin(), key.subkeys.end(), name,
+      [](const Key& sub, const std::string& n) { return CompareNames(sub.name, n) < 0; });
   bool exists = place != key.subkeys.end() && CompareNames(place->name, name) == 0;
   if (created != nullptr) *created = !exists;
   if (exists) return *place;

@@ -43,6 +43,7 @@
 //     (ERROR_BADDB) and is never overwritten.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "os/unique_handle.h"
@@ -120,8 +121,7 @@ class RegistryKey {
                                 std::string& data) const;
 
   // RegSetValueExA with cbData = data.size().
-  [[nodiscard]] long SetValue(const std::string& name, unsigned long type,
-                              const std::string& data);
+  [[nodiscard]] long SetValue(const std::string& name, unsigned long type, const std::string& data);
 
   // RegDeleteValueA.
   [[nodiscard]] long DeleteValue(const std::string& name);
@@ -131,10 +131,13 @@ class RegistryKey {
   [[nodiscard]] long EnumValue(unsigned long index, std::string& name, unsigned long* type) const;
   [[nodiscard]] long EnumKey(unsigned long index, std::string& name) const;
 
-  // RegDeleteKeyA on a subkey of this key.
+  // RegDeleteKeyA on a subkey of this key; an empty subkey deletes this key.
   [[nodiscard]] long DeleteSubKey(const std::string& subkey);
 
-  void Close() noexcept { handle_.reset(); }
+  void Close() noexcept {
+    handle_.reset();
+    fullName_.clear();
+  }
   [[nodiscard]] bool valid() const noexcept { return handle_.valid(); }
 
   // "HKEY_LOCAL_MACHINE\Software\X": the key as opened, for log and change
@@ -147,10 +150,7 @@ class RegistryKey {
   long CreateFrom(void* parent, const std::string& parentName, const std::string& subkey,
                   RegDisposition* disposition);
   long Settle(long status) noexcept {
-    if (status != 0) {
-      handle_.reset();
-      fullName_.clear();
-    }
+    if (status != 0) Close();
     return status;
   }
 

@@ -62,7 +62,13 @@ const regtree::Key* KeyOf(const regtree::Key& tree, const PosixKey& key) {
   return regtree::FindPath(tree, key.path);
 }
 
+PosixKey RootKey(RegRoot root) { return PosixKey{root, {}, true}; }
+
+// A root value outside the five is no handle at all, as on Windows.
+bool KnownRoot(RegRoot root) { return *RegRootName(root) != '\0'; }
+
 long DeleteKeyAt(const PosixKey& base, const std::string& subkey) {
+  if (!KnownRoot(base.root)) return kErrorInvalidHandle;
   std::vector<std::string> parts;
   long status = SplitSubkey(subkey, parts);
   if (status != kErrorSuccess) return status;
@@ -83,15 +89,16 @@ long DeleteKeyAt(const PosixKey& base, const std::string& subkey) {
   });
 }
 
-PosixKey RootKey(RegRoot root) { return PosixKey{root, {}, true}; }
+
 
 }  // namespace
 
 void RegKeyTraits::Close(void* key) noexcept { delete static_cast<PosixKey*>(key); }
 
-long RegistryKey::OpenFrom(void* parent, const std::string& parentName,
-                           const std::string& subkey, RegAccess access) {
+long RegistryKey::OpenFrom(void* parent, const std::string& parentName, const std::string& subkey,
+                           RegAccess access) {
   const PosixKey& from = AsKey(parent);
+  if (!KnownRoot(from.root)) return kErrorInvalidHandle;
   std::vector<std::string> parts;
   long status = SplitSubkey(subkey, parts);
   if (status != kErrorSuccess) return status;
@@ -107,12 +114,13 @@ long RegistryKey::OpenFrom(void* parent, const std::string& parentName,
   return kErrorSuccess;
 }
 
-long RegistryKey::CreateFrom(void* parent, const std::string& parentName,
-                             const std::string& subkey, RegDisposition* disposition) {
+long RegistryKey::CreateFrom(void* parent, const std::string& parentName, const std::string& subkey,
+                             RegDisposition* disposition) {
   if (disposition != nullptr) *disposition = RegDisposition::kNone;
   std::string target = JoinRegistryPath(parentName, subkey);
   if (!Allowed(ChangeKind::kRegistryCreate, target)) return kErrorAccessDenied;
   const PosixKey& from = AsKey(parent);
+  if (!KnownRoot(from.root)) return kErrorInvalidHandle;
   std::vector<std::string> parts;
   long status = SplitSubkey(subkey, parts);
   if (status != kErrorSuccess) return status;

@@ -32,8 +32,8 @@ bool Allowed(ChangeKind kind, const std::string& target) {
 
 void RegKeyTraits::Close(void* key) noexcept { ::RegCloseKey(AsHkey(key)); }
 
-long RegistryKey::OpenFrom(void* parent, const std::string& parentName,
-                           const std::string& subkey, RegAccess access) {
+long RegistryKey::OpenFrom(void* parent, const std::string& parentName, const std::string& subkey,
+                           RegAccess access) {
   HKEY key = nullptr;
   REGSAM sam = access == RegAccess::kRead ? KEY_READ : KEY_ALL_ACCESS;
   long status = ::RegOpenKeyExA(AsHkey(parent), subkey.c_str(), 0, sam, &key);
@@ -43,8 +43,8 @@ long RegistryKey::OpenFrom(void* parent, const std::string& parentName,
   return status;
 }
 
-long RegistryKey::CreateFrom(void* parent, const std::string& parentName,
-                             const std::string& subkey, RegDisposition* disposition) {
+long RegistryKey::CreateFrom(void* parent, const std::string& parentName, const std::string& subkey,
+                             RegDisposition* disposition) {
   if (disposition != nullptr) *disposition = RegDisposition::kNone;
   std::string target = JoinRegistryPath(parentName, subkey);
   if (!Allowed(ChangeKind::kRegistryCreate, target)) return ERROR_ACCESS_DENIED;

@@ -1,17 +1,11 @@
 #include "engine/reporter.h"
+#include "engine/strings.h"
 #include "os/files.h"
 #include "platform/file_ops.h"
 
 namespace platform {
 
 namespace {
-
-// The program's string-table texts 8, 9 and 10.
-const char kFolderMissingText[] =
-    "The folder:\r\n%s\r\ndoes not exist. Do you want to create the folder?";
-const char kFolderInvalidText[] =
-    "The folder:\r\n%s\r\nname is invalid. Check the format and try again.";
-const char kFolderNotCreatedText[] = "Unable to create folder:\r\n%s\r\n";
 
 // The text with its one %s replaced by the path; the path is never read as
 // a format.
@@ -28,7 +22,8 @@ bool IsFolder(const std::string& path) {
 }
 
 int Report(int code, const std::string& path, CHFS_Reporter& reporter) {
-  const char* text = code == kFolderInvalidName ? kFolderInvalidText : kFolderNotCreatedText;
+  const char* text = code == kFolderInvalidName ? BrevaneString(kIdsFolderNameInvalid)
+                                               : BrevaneString(kIdsFolderCannotCreate);
   (void)reporter.Ask(WithPath(text, path), kMbOk | kMbIconWarning);
   return code;
 }
@@ -39,7 +34,7 @@ int ConfirmFolder(const std::string& path, CHFS_Reporter& reporter) {
   int code = CheckFolderPath(path.c_str(), true);
   if (code != kFolderValid) return Report(code, path, reporter);
   if (IsFolder(path)) return 0;
-  if (reporter.Ask(WithPath(kFolderMissingText, path), kMbYesNo | kMbIconQuestion) != kIdYes) {
+  if (reporter.Ask(WithPath(BrevaneString(kIdsFolderMissingAskCreate), path), kMbYesNo | kMbIconQuestion) != kIdYes) {
     return -1;
   }
   code = CheckFolderPath(path.c_str(), false);

@@ -15,9 +15,8 @@ bool IsFolder(const std::string& path) {
 }
 
 // The components below the drive of a drive or UNC path.
-std::vector<std::string> Components(const std::string& path) {
+std::vector<std::string> Components(const std::string& rest) {
   std::vector<std::string> parts;
-  const std::string& rest = path;
   size_t start = rest.size() >= 2 && rest[1] == ':' ? 2 : 0;
   std::string part;
   for (size_t i = start; i < rest.size(); ++i) {
@@ -41,7 +40,8 @@ bool CreateWithParentTemplate(const std::string& folder) {
 // Creates every missing folder from the drive (or share) down.
 bool CreateEachLevel(const std::string& folder) {
   bool unc = folder.size() >= 2 && folder[0] == '\\' && folder[1] == '\\';
-  std::string prefix = unc ? std::string() : folder.substr(0, 2);
+  bool drive = folder.size() >= 2 && folder[1] == ':';
+  std::string prefix = drive ? folder.substr(0, 2) : std::string();
   std::vector<std::string> parts = Components(folder);
   for (size_t i = 0; i < parts.size(); ++i) {
     prefix = JoinPath(prefix, parts[i]) + "\\";

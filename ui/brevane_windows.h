@@ -2,9 +2,11 @@
 // Remove / Cancel), the progress window that runs the engine on its one worker
 // thread (task line, detail text, progress bar), and the message boxes.
 //
-// Windows: dialogs and message boxes of the system. Linux: the terminal,
-// offering the same content and choices; when standard input is not a
-// terminal the answers are read line by line from it, so runs can be scripted.
+// Windows: dialogs from the program's resources, message boxes and the
+// system's folder browser. Linux: the terminal, offering the same content and
+// choices; when standard input is not a terminal the answers are read line by
+// line from it, so runs can be scripted. Both also offer the prompts of a run
+// (the input window and the folder browser) through CHFS_WindowPort.
 #pragma once
 
 #include <functional>
@@ -20,6 +22,7 @@ class CHFS_Engine;
 enum class MainWindowOutcome {
   kCancelled,  // Cancel: no run
   kRan,        // confirmed; the progress window ran the engine to its end
+  kNotShown,   // the main window could not be created: no run
 };
 
 class CBrevaneWindows : public CHFS_WindowPort {

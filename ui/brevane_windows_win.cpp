@@ -1,95 +1,155 @@
-// The program's windows on Windows. The main window's confirmation and the
-// message boxes are system message boxes; the progress window runs the engine
-// on its own worker thread and the main thread waits for it while servicing
-// its messages.
+// The program's windows on Windows: real dialogs from the program's
+// resources. Every call from the worker runs on the main thread, which owns
+// the windows, through the UI caller; the worker waits until it has run.
 #include <windows.h>
-
-#include <functional>
+#include <commctrl.h>
+#include <objbase.h>
 
 #include "engine/engine.h"
 #include "engine/strings.h"
 #include "ui/brevane_windows.h"
+#include "ui/dialogs_win.h"
 
 namespace {
 
 class CWin32Windows : public CBrevaneWindows {
  public:
   explicit CWin32Windows(CHFS_RunFlags& flags) : flags_(flags) {}
+  ~CWin32Windows() override {
+    if (comReady_) ::CoUninitialize();
+  }
+
+  // False when the windows cannot be made on this thread.
+  bool Initialise() {
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    // The folder browser needs COM on the thread that shows it.
+    comReady_ = SUCCEEDED(::CoInitialize(nullptr));
+    return caller_.Create();
+  }
 
   void ShowProgress(int position, int maximum) override {
-    position_ = position;
-    maximum_ = maximum & 0xFFFF;
+    caller_.Call([&] { progress_.SetProgress(position, maximum); });
   }
-  void ShowTaskText(const std::string& text) override { taskText_ = text; }
-  void ShowDetailText(const std::string& wholeText) override { detailText_ = wholeText; }
-  void SetMainDescription(const std::string& text) override { description_ = text; }
-  void SetReadmeText(const std::string& text) override { readme_ = text; }
+  void ShowTaskText(const std::string& text) override {
+    caller_.Call([&] { progress_.SetTask(text); });
+  }
+  void ShowDetailText(const std::string& wholeText) override {
+    caller_.Call([&] { progress_.SetDetail(wholeText); });
+  }
+  void SetMainDescription(const std::string& text) override {
+    caller_.Call([&] { main_.SetDescription(text); });
+  }
+  void SetReadmeText(const std::string& text) override {
+    caller_.Call([&] { main_.SetReadme(text); });
+  }
   bool HasCurrentMainWindow() const override { return hasCurrent_; }
 
   int MessageBox(const std::string& text, const std::string& caption, int style,
                  bool owned) override {
-    return ::MessageBoxA(nullptr, text.c_str(), caption.c_str(),
-                         static_cast<UINT>(style) | (owned ? MB_TASKMODAL : 0));
+    int answer = 0;
+    caller_.Call([&] {
+      HWND owner = owned ? CurrentMainWindow() : nullptr;
+      answer = ::MessageBoxA(owner, text.c_str(), caption.c_str(), static_cast<UINT>(style));
+    });
+    return answer;
+  }
+
+  int AskInput(const std::string& title, const std::string& question,
+               const std::string& initialAnswer, int maxLength, std::string& answer) override {
+    int result = IDCANCEL;
+    caller_.Call([&] {
+      input_.SetTexts(title, question, initialAnswer, maxLength);
+      result = static_cast<int>(input_.ShowModal(progress_.Handle()));
+      if (result == IDOK) answer = input_.GetAnswer();
+    });
+    return result;
+  }
+
+  int BrowseForFolder(const std::string& title, const std::string& instruction,
+                      const std::string& initialFolder, CHFS_Reporter& reporter,
+                      std::string& path) override {
+    int result = -1;
+    caller_.Call([&] {
+      CFolderBrowser browser(title, instruction, initialFolder, progress_.Handle(), reporter);
+      result = browser.Browse();
+      if (result == 1) path = browser.GetPath();
+    });
+    return result;
   }
 
   MainWindowOutcome RunMainWindow(CHFS_Engine& engine,
                                   const std::function<int()>& execute) override {
     hasCurrent_ = true;
-    std::string title = engine.ReadItem("WelcomeWindowTitle", "ProductInstall.Main", 0);
-    if (title == kEmptyItem) title = "Brevane";
-    if (!flags_.silent) {
-      std::string text = description_ + "\r\n\r\n" + readme_ + "\r\n\r\n" +
-                         BrevaneString(flags_.remove ? kIdsRemove : kIdsInstall) + "?";
-      if (::MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
-        return MainWindowOutcome::kCancelled;
-      }
-    }
-    RunWorker(execute);
-    if (!flags_.silent) {
-      std::string setupTitle = engine.ReadItem("SetupWindowTitle", "ProductInstall.Main", 0);
-      if (setupTitle == kEmptyItem) setupTitle = "Ostrel Hotfix tool";
-      ::MessageBoxA(nullptr, (taskText_ + "\r\n\r\n" + detailText_).c_str(), setupTitle.c_str(),
-                    MB_OK);
-    }
-    return MainWindowOutcome::kRan;
+    main_.Prepare(TitleOf(engine, "WelcomeWindowTitle"),
+                  BrevaneString(flags_.remove ? kIdsRemove : kIdsInstall), flags_.silent,
+                  [&] { RunProgressWindow(engine, execute); });
+    INT_PTR shown = main_.DoModal(nullptr);
+    if (shown == -1 && flags_.silent && !ran_) return RunWithoutWindows(execute);
+    if (shown == -1) return MainWindowOutcome::kNotShown;
+    return shown == IDOK ? MainWindowOutcome::kRan : MainWindowOutcome::kCancelled;
   }
 
  private:
-  static DWORD WINAPI WorkerBody(void* parameter) {
-    (*static_cast<const std::function<int()>*>(parameter))();
+  static std::string TitleOf(CHFS_Engine& engine, const char* key) {
+    std::string title = engine.ReadItem(key, "ProductInstall.Main", 0);
+    return title == kEmptyItem ? std::string() : title;
+  }
+
+  // The owner of message boxes: the main window, the progress window from
+  // confirmation on. Read on the main thread only.
+  HWND CurrentMainWindow() const {
+    return progressIsCurrent_ ? progress_.Handle() : main_.Handle();
+  }
+
+  void RunProgressWindow(CHFS_Engine& engine, const std::function<int()>& execute) {
+    progress_.Prepare(TitleOf(engine, "SetupWindowTitle"), [&execute] { execute(); },
+                      flags_.silent);
+    progressIsCurrent_ = true;
+    ran_ = true;
+    if (progress_.DoModal(nullptr) == -1 && flags_.silent) RunWithoutWindows(execute);
+  }
+
+  // Without a desktop no dialog can be made. A silent run waits for no one,
+  // so it runs all the same: the worker runs execute while this thread
+  // services its calls.
+  MainWindowOutcome RunWithoutWindows(const std::function<int()>& execute) {
+    ran_ = true;
+    HANDLE worker = ::CreateThread(nullptr, 0, WorkerBody,
+                                   const_cast<std::function<int()>*>(&execute), 0, nullptr);
+    if (worker == nullptr) return MainWindowOutcome::kNotShown;
+    while (::MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) ==
+           WAIT_OBJECT_0 + 1) {
+      MSG message;
+      while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+      }
+    }
+    ::CloseHandle(worker);
+    return MainWindowOutcome::kRan;
+  }
+
+  static DWORD WINAPI WorkerBody(void* execute) {
+    (*static_cast<const std::function<int()>*>(execute))();
     return 0;
   }
 
-  // Runs execute on one worker thread and waits for it while dispatching this
-  // thread's messages, so that windows owned by this thread stay responsive.
-  static void RunWorker(const std::function<int()>& execute) {
-    HANDLE handle = ::CreateThread(nullptr, 0, WorkerBody,
-                                   const_cast<std::function<int()>*>(&execute), 0, nullptr);
-    if (handle == nullptr) return;
-    for (;;) {
-      DWORD wait = ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
-      if (wait != WAIT_OBJECT_0 + 1) break;
-      MSG msg;
-      while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-      }
-    }
-    ::CloseHandle(handle);
-  }
-
   CHFS_RunFlags& flags_;
+  CUiCaller caller_;
+  CBrevaneDlg main_;
+  CProgressDlg progress_;
+  CInputDlg input_;
+  bool comReady_ = false;
   bool hasCurrent_ = false;
-  int position_ = 0;
-  int maximum_ = 0;
-  std::string taskText_;
-  std::string detailText_;
-  std::string description_;
-  std::string readme_;
+  bool progressIsCurrent_ = false;
+  bool ran_ = false;
 };
 
 }  // namespace
 
 std::unique_ptr<CBrevaneWindows> CBrevaneWindows::Create(CHFS_RunFlags& flags) {
-  return std::make_unique<CWin32Windows>(flags);
+  auto windows = std::make_unique<CWin32Windows>(flags);
+  if (!windows->Initialise()) return nullptr;
+  return windows;
 }

@@ -4,7 +4,7 @@
 
 #include "engine/tests/engine_fixture.h"
 #include "os/files.h"
-#include "os/tests/os_test_paths.h"
+#include "os/tests/os_test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/tests/engine_fixture.h"
-#include "os/tests/os_test_paths.h"
+#include "os/tests/os_test_support.h"
 #include "sections/tests/value_test_support.h"
 
 namespace {

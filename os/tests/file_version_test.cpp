@@ -6,16 +6,18 @@
 
 #include "os/errors.h"
 #include "os/files.h"
-#include "os/tests/os_test_paths.h"
+#include "os/tests/os_test_support.h"
 #include "os/version_resource.h"
 #include "tests/support/test_machine.h"
 
 namespace {
 
-// The DLLs whose version resource is known: the checked-in fixture and, on
-// Windows, the one the build makes from the same sources.
+// The DLLs whose version resource is known: the checked-in fixtures (32- and
+// 64-bit images) and, on Windows, the one the build makes from the same
+// sources.
 std::vector<std::string> VersionedDlls() {
-  std::vector<std::string> dlls = {os_test::FixturePath("version_sample.dll")};
+  std::vector<std::string> dlls = {os_test::FixturePath("version_sample.dll"),
+                                   os_test::FixturePath("version_sample64.dll")};
 #ifdef BREVANE_BUILT_VERSION_DLL
   dlls.push_back(os_test::WindowsPathOfHost(BREVANE_BUILT_VERSION_DLL));
 #endif
@@ -56,6 +58,19 @@ TEST(FileVersion, FixedNumbersTranslationsAndStrings) {
       }
     }
   }
+}
+
+TEST(FileVersion, StringEntriesOfTheFirstTranslation) {
+  for (const std::string& dll : VersionedDlls()) {
+    std::string text;
+    ASSERT_TRUE(os::GetFileVersionString(dll, "FileVersion", text)) << dll;
+    EXPECT_EQ("5, 2, 3790, 1234", text);  // not the second table's "(de)" text
+    ASSERT_TRUE(os::GetFileVersionString(dll, "SpecialBuild", text)) << dll;
+    EXPECT_EQ("QFE 1234", text);
+    EXPECT_FALSE(os::GetFileVersionString(dll, "Comments", text)) << dll;
+  }
+  std::string text;
+  EXPECT_FALSE(os::GetFileVersionString(os_test::FixturePath("no_version_sample.dll"), "FileVersion", text));
 }
 
 TEST(FileVersion, FilesWithoutVersionResource) {

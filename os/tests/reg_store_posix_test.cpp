@@ -1,5 +1,7 @@
 // The sandbox registry store: its .reg text going in and out, and the ways
 // it keeps the files sound.
+#include "os/reg_store_posix.h"
+
 #include <dirent.h>
 #include <unistd.h>
 
@@ -12,7 +14,6 @@
 #include <thread>
 
 #include "os/ansi_codepage_posix.h"
-#include "os/reg_store_posix.h"
 #include "os/reg_text_posix.h"
 #include "os/reg_tree_posix.h"
 #include "os/registry.h"
@@ -72,7 +73,8 @@ std::string Query(RegRoot root, const std::string& key, const std::string& name,
 }
 
 bool SameTree(const regtree::Key& a, const regtree::Key& b) {
-  if (a.name != b.name || a.values.size() != b.values.size() || a.subkeys.size() != b.subkeys.size()) {
+  if (a.name != b.name || a.values.size() != b.values.size() ||
+      a.subkeys.size() != b.subkeys.size()) {
     return false;
   }
   for (size_t i = 0; i < a.values.size(); ++i) {
@@ -133,12 +135,14 @@ TEST_F(RegStoreTest, LoadsAUtf16ExportFromARealMachine) {
       {"Path", os::kRegSz, std::string("C:\\Program Files\\Vendor\\", 25)},
       {"Quote", os::kRegSz, std::string("say \"hi\"", 9)},
       {"Count", os::kRegDword, os::RegDwordData(42)},
-      {"Euro", os::kRegSz, std::string("\x80" "5 \xfc", 5)},
+      {"Euro", os::kRegSz, std::string("\x80\x35 \xfc", 5)},
       {"Japanese", os::kRegSz, std::string("??", 3)},
       {"Expand", os::kRegExpandSz, std::string("%TEMP%\\x", 9)},
       {"Multi", os::kRegMultiSz, std::string("a\0bc\0\0", 6)},
-      {"Blob", os::kRegBinary, std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b"
-                                           "\x0c\x0d\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17", 24)},
+      {"Blob", os::kRegBinary,
+       std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b"
+                   "\x0c\x0d\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17",
+                   24)},
       {"Qword", os::kRegQword, std::string("\x01\0\0\0\0\0\0\0", 8)},
   };
   for (const Case& c : cases) {
@@ -155,8 +159,9 @@ TEST_F(RegStoreTest, LoadsAUtf16ExportFromARealMachine) {
   ASSERT_EQ(0, key.Open(kMachine, vendor, RegAccess::kAllAccess));
   ASSERT_EQ(0, key.SetValue("New", os::kRegSz, "n"));
   std::string text = ReadRoot(kMachine);
-  for (const char16_t* line : {u"\"Japanese\"=\"\u65e5\u672c\"\r\n", u"\"Euro\"=\"\u20ac5 \u00fc\"\r\n",
-                               u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Sub]\r\n", u"\"New\"=\"n\"\r\n"}) {
+  for (const char16_t* line :
+       {u"\"Japanese\"=\"\u65e5\u672c\"\r\n", u"\"Euro\"=\"\u20ac5 \u00fc\"\r\n",
+        u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Sub]\r\n", u"\"New\"=\"n\"\r\n"}) {
     std::string encoded = Utf16File(line).substr(2);
     EXPECT_NE(std::string::npos, text.find(encoded)) << "line " << std::u16string(line).size();
   }
@@ -165,12 +170,29 @@ TEST_F(RegStoreTest, LoadsAUtf16ExportFromARealMachine) {
   // Once the last such text is gone the file is ANSI again.
   ASSERT_EQ(0, key.DeleteValue("Japanese"));
   EXPECT_EQ(0u, ReadRoot(kMachine).find("Windows Registry Editor Version 5.00\r\n"));
-  EXPECT_EQ(std::string("\x80" "5 \xfc", 5), Query(kMachine, vendor, "Euro"));
+  EXPECT_EQ(std::string("\x80\x35 \xfc", 5), Query(kMachine, vendor, "Euro"));
+}
+
+// A file cut short anywhere, as a copy or a hand edit may leave it, still
+// loads whatever it holds whole.
+TEST_F(RegStoreTest, AFileCutAnywhereStillLoads) {
+  const std::string whole = Utf16File(kExport);
+  const size_t headerEnd = Utf16File(u"Windows Registry Editor Version 5.00\r\n").size();
+  for (size_t size = headerEnd; size <= whole.size(); ++size) {
+    regtree::Key root;
+    ASSERT_TRUE(os::regtext::Parse(whole.substr(0, size), "HKEY_LOCAL_MACHINE", root)) << size;
+  }
+  regtree::Key root;
+  ASSERT_TRUE(os::regtext::Parse(whole, "HKEY_LOCAL_MACHINE", root));
+  const regtree::Key* vendor = regtree::FindPath(root, {"software", "vendor"});
+  ASSERT_NE(nullptr, vendor);
+  EXPECT_EQ(10u, vendor->values.size());
 }
 
 TEST_F(RegStoreTest, WritesTextThatReadsBackTheSame) {
   regtree::Key root;
-  regtree::Key& vendor = regtree::AddSubkey(regtree::AddSubkey(root, "Software", nullptr), "Vendor", nullptr);
+  regtree::Key& vendor =
+      regtree::AddSubkey(regtree::AddSubkey(root, "Software", nullptr), "Vendor", nullptr);
   auto sz = [](const std::string& text) { return os::AnsiToUtf16le(text + std::string(1, '\0')); };
   std::string longBlob(100, '\0');
   for (size_t i = 0; i < longBlob.size(); ++i) longBlob[i] = static_cast<char>(i);
@@ -191,7 +213,10 @@ TEST_F(RegStoreTest, WritesTextThatReadsBackTheSame) {
   ASSERT_TRUE(os::regtext::Parse(text, "HKEY_LOCAL_MACHINE", back));
   EXPECT_TRUE(SameTree(root, back)) << text;
 
-  EXPECT_EQ(0u, text.find("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n\r\n"));
+  EXPECT_EQ(
+      0u,
+      text.find(
+          "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n\r\n"));
   for (const char* line : {
            "@=\"default\"\r\n",
            "\"Path\"=\"C:\\\\Dir\\\\\\\"q\\\"\"\r\n",
@@ -224,8 +249,18 @@ TEST_F(RegStoreTest, TextTheCodePageCannotCarryReadsBackTheSame) {
   EXPECT_TRUE(SameTree(root, back));
 }
 
+TEST_F(RegStoreTest, LoadsUtf8WithAByteOrderMark) {
+  WriteRoot(kMachine,
+            "\xef\xbb\xbfWindows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A]\n"
+            "\"Euro\"=\"\xe2\x82\xac \xc3\xbc\"\n\"Broken\"=\"\xc3\"\n\"E\"=hex(2):41,00,00,00\n");
+  EXPECT_EQ(std::string("\x80 \xfc", 4), Query(kMachine, "A", "Euro"));
+  EXPECT_EQ(std::string("?", 2), Query(kMachine, "A", "Broken"));
+  EXPECT_EQ(std::string("A", 2), Query(kMachine, "A", "E"));
+}
+
 TEST_F(RegStoreTest, Regedit4HexStringsAreAnsi) {
-  WriteRoot(kMachine, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"E\"=hex(2):25,54,25,00\n\"S\"=\"x\"\n");
+  WriteRoot(kMachine,
+            "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"E\"=hex(2):25,54,25,00\n\"S\"=\"x\"\n");
   unsigned long type = 0;
   EXPECT_EQ(std::string("%T%", 4), Query(kMachine, "A", "E", &type));
   EXPECT_EQ(os::kRegExpandSz, type);
@@ -296,7 +331,8 @@ TEST_F(RegStoreTest, ThreadsSettingValuesLoseNone) {
   auto work = [](char tag) {
     RegistryKey own;
     if (own.Open(kMachine, "Software\\Busy", RegAccess::kAllAccess) != 0) return;
-    for (int i = 0; i < 40; ++i) (void)own.SetValue(tag + std::to_string(i), os::kRegDword, os::RegDwordData(i));
+    for (int i = 0; i < 40; ++i)
+      (void)own.SetValue(tag + std::to_string(i), os::kRegDword, os::RegDwordData(i));
   };
   std::thread a(work, 'a');
   std::thread b(work, 'b');

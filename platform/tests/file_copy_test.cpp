@@ -3,7 +3,7 @@
 #include <string>
 
 #include "os/files.h"
-#include "os/tests/os_test_paths.h"
+#include "os/tests/os_test_support.h"
 #include "platform/file_ops.h"
 #include "tests/support/test_machine.h"
 
@@ -57,7 +57,12 @@ TEST(CopyFileWithTimes, CarriesTimesAndAttributesOverAnOldTarget) {
   ASSERT_TRUE(os::SetFileAttributes(source, os::kAttributeReadOnly));
   ASSERT_EQ(platform::kCopyOk, CopyFileWithTimes(source, target));
   os::FileTimes got = TimesOf(target);  // before reading it moves the access time
-  EXPECT_EQ(times.creation, got.creation);
+  // Wine keeps no creation time and, run as root, lets a read-only file be
+  // replaced; real Windows does neither.
+  const bool wine = os_test::OnWine();
+  if (!wine) {
+    EXPECT_EQ(times.creation, got.creation);
+  }
   EXPECT_EQ(times.lastWrite, got.lastWrite);
   EXPECT_EQ(times.lastAccess, got.lastAccess);
   std::string copied;
@@ -65,6 +70,7 @@ TEST(CopyFileWithTimes, CarriesTimesAndAttributesOverAnOldTarget) {
   EXPECT_EQ("new content", copied);
   EXPECT_NE(0u, os::GetFileAttributes(target) & os::kAttributeReadOnly);
   // Now read-only itself, the copy cannot be replaced.
+  if (wine) return;
   ASSERT_TRUE(WriteFileBytes(folder + "\\newer.dll", "newer"));
   EXPECT_EQ(platform::kCopyTargetNotOpened, CopyFileWithTimes(folder + "\\newer.dll", target));
   ASSERT_TRUE(ReadFileBytes(target, copied));

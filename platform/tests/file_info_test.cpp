@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "os/files.h"
-#include "os/tests/os_test_paths.h"
+#include "os/tests/os_test_support.h"
 #include "platform/file_ops.h"
 #include "tests/support/test_machine.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/result_codes.h"
-#include "os/tests/os_test_paths.h"
+#include "os/tests/os_test_support.h"
 #include "sections/tests/value_test_support.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "engine/tests/engine_fixture.h"
 #include "os/change_gate.h"
 #include "os/registry.h"
-#include "os/tests/os_test_paths.h"
+#include "os/tests/os_test_support.h"
 
 namespace value_test {
 

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "os/registry.h"
-#include "os/tests/os_test_paths.h"
+#include "os/tests/os_test_support.h"
 #include "sections/tests/value_test_support.h"
 #include "tests/e2e/package_fixture.h"
 

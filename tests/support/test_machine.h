@@ -32,3 +32,10 @@ namespace testing_support {
 bool CopyProgram(const std::string& fromWindowsPath, const std::string& toWindowsPath);
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+// Sets (or, with an empty value, removes) an environment variable of this process.
+void SetEnvironment(const std::string& name, const std::string& value);
+
+}  // namespace testing_support

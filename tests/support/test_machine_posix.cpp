@@ -84,3 +84,15 @@ bool CopyProgram(const std::string& fromWindowsPath, const std::string& toWindow
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+  if (value.empty()) {
+    ::unsetenv(name.c_str());
+  } else {
+    ::setenv(name.c_str(), value.c_str(), 1);
+  }
+}
+
+}  // namespace testing_support

@@ -58,3 +58,16 @@ bool CopyProgram(const std::string& fromWindowsPath, const std::string& toWindow
 }
 
 }  // namespace testing_support
+
+#include <cstdlib>
+
+namespace testing_support {
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+  // Both the C runtime's copy (getenv) and the process environment.
+  std::string assignment = name + "=" + value;
+  ::_putenv(assignment.c_str());
+  ::SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+}
+
+}  // namespace testing_support

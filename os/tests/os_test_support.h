@@ -1,5 +1,6 @@
-// Paths the os and platform tests share: the checked-in fixtures as Windows
-// paths (the source tree is on Z:\ under Wine and in the sandbox alike).
+// What the os and platform tests share: the checked-in fixtures as Windows
+// paths (the source tree is on Z:\ under Wine and in the sandbox alike), the
+// change gate's setting, and whether the Windows build runs under Wine.
 #pragma once
 
 #include <cstdio>
@@ -29,6 +30,17 @@ inline void FailChangeAt(const char* setting) {
   std::snprintf(text, sizeof(text), "BREVANE_FAIL_AT=%s", setting);
   putenv(text);
   os::ResetChangeGateForTesting();
+}
+
+// True under Wine (started through scripts/wine-run, which names the prefix).
+// A few checks follow real Windows where Wine is known to differ; they are
+// skipped there, never weakened.
+inline bool OnWine() {
+#ifdef _WIN32
+  return std::getenv("WINEPREFIX") != nullptr;
+#else
+  return false;
+#endif
 }
 
 }  // namespace os_test

@@ -1,0 +1,93 @@
+#include "sections/backup_file_section.h"
+
+#include <cstdio>
+
+#include "engine/c_numbers.h"
+#include "engine/result_codes.h"
+#include "os/files.h"
+#include "platform/file_ops.h"
+#include "sections/replaceable.h"
+
+std::unique_ptr<CHFS_Section> CHFS_BackupFileSection::Create(CHFS_Engine* engine) {
+  return std::make_unique<CHFS_BackupFileSection>(engine);
+}
+
+void CHFS_BackupFileSection::EnsureBackupFolder(const std::string& folder) {
+  if (platform::PathExists(folder)) return;
+  engine_->TraceDetail("[Create dir : %s]", folder.c_str());
+  engine_->Trace("[Create dir : %s]", folder.c_str());
+  if (platform::CreateFolderTree(folder)) return;
+  // Not acted on here: the name or the copy that follows fails and says so.
+  if (engine_->Reporter() != nullptr) engine_->Reporter()->AddDetailText("Create dir fail", 0);
+  engine_->Trace("[Create dir fail: %s]", folder.c_str());
+}
+
+int CHFS_BackupFileSection::SaveFile(int item, const std::string& file, const std::string& folder,
+                                     CHFS_InstallRecord& record) {
+  std::string saved;
+  if (os::GetTempFileName(folder, "BAK", 0, saved) == 0) {
+    engine_->Trace("*** Warning: No backup file name can be made in '%s'. lasterror=%lu",
+                   folder.c_str(), os::LastError());
+    // Copying to no name fails as the copy would: -100 when the file is not
+    // there, -130 otherwise.
+    saved.clear();
+  }
+  int copied = platform::CopyFileWithTimes(file, saved);
+  engine_->Trace("Backup file from '%s' to '%s'. result=%d", file.c_str(), saved.c_str(), copied);
+  if (copied != platform::kCopyOk) return copied;
+  if (record.AddRecord(item, file, saved, std::string()) != 0) return BRVN_USERBREAK;
+  return 0;
+}
+
+int CHFS_BackupFileSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
+  SetSectionName(sessionName);
+  int count = CDecimalToInt(ReadSectionItem("FileCount", 1));
+  std::string folder = ReadSectionItem("Backup", 1);
+  if (folder == kEmptyItem) {
+    engine_->Trace("*** Syntax error: Backup='' can not be empty in section ['%s']. ", sessionName.c_str());
+    return -1;
+  }
+  int result = 0;
+  bool missingFile = false;
+  for (int item = 1; item <= count && result == 0; ++item) {
+    char key[32];
+    std::snprintf(key, sizeof(key), "File%d", item);
+    std::string file = ReadSectionItem(key, 1);
+    if (file == kEmptyItem) {
+      engine_->Trace("*** Syntax error: %s can not be empty in section ['%s']. ", key, sessionName.c_str());
+      continue;
+    }
+    EnsureBackupFolder(folder);
+    int saved = SaveFile(item, file, folder, record);
+    // A file that is not there has nothing to save, but the files after it
+    // must still be saved before later steps change them.
+    if (saved == platform::kCopySourceNotOpened) {
+      missingFile = true;
+    } else {
+      result = saved;
+    }
+  }
+  if (result == 0 && missingFile) result = platform::kCopySourceNotOpened;
+  engine_->Trace("[CHFS_BackupFileSection::Run(...)=%d]", result);
+  return result;
+}
+
+int CHFS_BackupFileSection::Rollback(const std::string& sessionName, CHFS_InstallRecord& record) {
+  SetSectionName(sessionName);
+  int item = 0;
+  std::string file;
+  std::string saved;
+  while (record.PopRecord(item, file, saved) == 0) {
+    // The saved copy carries the file's attributes; a read-only or hidden
+    // file must still take its old content back.
+    unsigned long attributes = sections::MakeReplaceable(file);
+    int restored = platform::CopyFileWithTimes(saved, file);
+    engine_->Trace("Restore file from '%s' to '%s'. result=%d", saved.c_str(), file.c_str(), restored);
+    if (restored != platform::kCopyOk) {
+      sections::PutAttributesBack(file, attributes);
+      return restored;
+    }
+    (void)sections::DeleteEvenReadOnly(saved);
+  }
+  return 0;
+}

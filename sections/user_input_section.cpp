@@ -1,0 +1,127 @@
+#include "sections/user_input_section.h"
+
+#include <cstdio>
+
+#include "engine/c_numbers.h"
+#include "engine/result_codes.h"
+#include "engine/strings.h"
+#include "engine/window_port.h"
+
+namespace {
+
+const char kFolderSelect[] = "BRVN_INPUT_FOLDER_SELECT";
+const char kEditBox[] = "BRVN_INPUT_EDITBOX";
+
+// "Input<n>.<field>"
+std::string ItemKey(int item, const char* field) {
+  char key[64];
+  std::snprintf(key, sizeof(key), "Input%d.%s", item, field);
+  return key;
+}
+
+}  // namespace
+
+int CHFS_UserInputSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
+  engine_->Trace("CHFS_UserInputSection::Run('%s') ", sessionName.c_str());
+  SetSectionName(sessionName);
+  int result = 0;
+  const int count = CDecimalToInt(ReadSectionItem("InputCount", 1));
+  minimum_ = 0;
+  maximum_ = 256;
+  for (int item = 1; item <= count;) {
+    std::string description;
+    std::string answer;
+    Asked asked = AskItem(item, record, description, answer);
+    if (asked == Asked::kSkipped) {
+      ++item;
+      continue;
+    }
+    if (asked == Asked::kRecordFull) return BRVN_USERBREAK;
+    int action;
+    if (asked == Asked::kCancelled) {
+      AddDetail(" - " + description + " (" + BrevaneString(kIdsNoPass) + ")\r\n");
+      action = EventHandler(ItemKey(item, "Error."), -1);
+    } else {
+      AddDetail(" - " + answer + "\r\n");
+      action = EventHandler(ItemKey(item, "Success."), 0);
+    }
+    if (action == BRVN_RETRY) {
+      result = 0;
+      continue;
+    }
+    if (action != BRVN_CONTINUE && action != 0) return action;
+    result = 0;
+    ++item;
+  }
+  return result;
+}
+
+CHFS_UserInputSection::Asked CHFS_UserInputSection::AskItem(int item, CHFS_InstallRecord& record,
+                                                            std::string& description,
+                                                            std::string& answer) {
+  description = ReadSectionItem(ItemKey(item, "Description"), 1);
+  std::string limit = ReadSectionItem(ItemKey(item, "Min"), 1);
+  if (limit != kEmptyItem) minimum_ = CDecimalToInt(limit);
+  limit = ReadSectionItem(ItemKey(item, "Max"), 1);
+  if (limit != kEmptyItem) maximum_ = CDecimalToInt(limit);
+  const std::string type = ReadSectionItem(ItemKey(item, "Type"), 1);
+  if (type == kEmptyItem) return Asked::kSkipped;
+  const std::string symbol = ReadSectionItem(ItemKey(item, "RefSymbol"), 0);
+  if (symbol == kEmptyItem) return Asked::kSkipped;
+
+  engine_->Trace("%d.GetUserInput(Type='%s',variable='%s')", item, type.c_str(), symbol.c_str());
+  const std::string initial = engine_->GetSymbol(symbol);
+  if (type != kFolderSelect && type != kEditBox) {
+    // Not an input type: nothing is asked or changed; the detail line shows
+    // the value the symbol keeps.
+    answer = initial;
+    return Asked::kAnswered;
+  }
+  if (Prompt(type, description, initial, answer) != 1) {
+    engine_->Trace("%d.GetUserInput(Type='%s',variable='%s') failed!", item, type.c_str(),
+                   symbol.c_str());
+    return Asked::kCancelled;
+  }
+  const std::string earlier = engine_->GetSymbol(symbol);
+  if (type == kFolderSelect) {
+    engine_->Trace("User Select folder = '%s'", answer.c_str());
+  } else {
+    engine_->Trace("User Input = '%s'", answer.c_str());
+  }
+  engine_->SetSymbol(symbol, answer);
+  if (record.AddRecord(item, earlier, std::string(), std::string()) != 0) return Asked::kRecordFull;
+  return Asked::kAnswered;
+}
+
+// 1 when the user answered; anything else when the prompt was cancelled or
+// cannot be shown.
+int CHFS_UserInputSection::Prompt(const std::string& type, const std::string& description,
+                                  const std::string& initial, std::string& answer) {
+  CHFS_WindowPort* windows = engine_->Windows();
+  if (windows == nullptr) return -1;
+  const std::string title = BrevaneString(kIdsMessageCaption);
+  if (type == kEditBox) return windows->AskInput(title, description, initial, maximum_, answer);
+  CHFS_Reporter* reporter = engine_->Reporter();
+  if (reporter == nullptr) return -1;
+  return windows->BrowseForFolder(title, description, initial, *reporter, answer);
+}
+
+void CHFS_UserInputSection::AddDetail(const std::string& text) {
+  if (CHFS_Reporter* reporter = engine_->Reporter()) reporter->AddDetailText(text, 0);
+}
+
+int CHFS_UserInputSection::Rollback(const std::string& sessionName, CHFS_InstallRecord& record) {
+  engine_->Trace("CHFS_UserInputSection::Rollback('%s') ", sessionName.c_str());
+  SetSectionName(sessionName);
+  int item = 0;
+  std::string earlier;
+  while (record.PopRecord(item, earlier) == 0) {
+    const std::string symbol = ReadSectionItem(ItemKey(item, "RefSymbol"), 0);
+    if (symbol != kEmptyItem) engine_->SetSymbol(symbol, earlier);
+  }
+  return 0;
+}
+
+std::unique_ptr<CHFS_Section> CreateUserInputSection(CHFS_Engine* engine) {
+  return std::make_unique<CHFS_UserInputSection>(engine);
+}
