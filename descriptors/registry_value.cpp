@@ -36,7 +36,7 @@ unsigned long HexToDword(const char* text) {
 }  // namespace
 
 std::string QueryOpenKeyValue(CHFS_Engine& engine, const os::RegistryKey& key, unsigned long type,
-                              const std::string& valueName) {
+                              const std::string& valueName, long* status) {
   long ret = 0;
   std::string result;
   if (type == os::kRegDword) {
@@ -52,6 +52,7 @@ std::string QueryOpenKeyValue(CHFS_Engine& engine, const os::RegistryKey& key, u
     ret = key.QueryValue(valueName, nullptr, data.data(), &size);
     result.assign(data.begin(), std::find(data.begin(), data.end(), '\0'));
   }
+  if (status != nullptr) *status = ret;
   if (ret == 0) return result;
   WritePlainLog(engine, "RegQueryValue Item ='%s' Failed! ret=%d,lasterror=%d", valueName.c_str(),
                 static_cast<int>(ret), static_cast<int>(os::LastError()));

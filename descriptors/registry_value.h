@@ -15,9 +15,10 @@ class CHFS_Engine;
 std::string QueryRegistryValue(CHFS_Engine& engine, unsigned long type, os::RegRoot root,
                                const std::string& keyPath, const std::string& valueName);
 
-// The same read on a key the caller has open and keeps open.
+// The same read on a key the caller has open and keeps open; status, when
+// given, receives the query's result code.
 std::string QueryOpenKeyValue(CHFS_Engine& engine, const os::RegistryKey& key, unsigned long type,
-                              const std::string& valueName);
+                              const std::string& valueName, long* status = nullptr);
 
 // A symbol value holding "[Reg:...]": the value it names, or the empty text.
 std::string QueryRegistryDescriptor(CHFS_Engine& engine, const std::string& value);

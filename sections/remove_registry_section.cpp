@@ -20,7 +20,9 @@ long CHFS_RemoveRegistrySection::RemoveKey(int item, const RegistryDescriptor& d
   unsigned long type = 0;
   for (unsigned long index = 0; key_.EnumValue(index, name, &type) == 0; ++index) {
     const bool dword = type == os::kRegDword;
-    std::string data = QueryOpenKeyValue(*engine_, key_, dword ? os::kRegDword : os::kRegSz, name);
+    std::string data = QueryOpenKeyValue(*engine_, key_, dword ? os::kRegDword : os::kRegSz, name, &status);
+    // A value that cannot be read (more than 4,096 bytes) could not be put back.
+    if (status != 0) return status;
     if (record.AddRecord(item, name, data, dword ? "REG_DWORD" : "REG_SZ") != 0) {
       // Deleting the key now would lose the values not recorded for good.
       full = true;

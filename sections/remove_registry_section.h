@@ -1,7 +1,7 @@
 // RemoveRegistry: deletes registry values, or whole keys with their values,
 // named by "Reg:" descriptors, recording each deleted value (and, for a key,
 // one entry more) so that the rollback puts them back. A key is deleted only
-// when every one of its values has been recorded.
+// when every one of its values has been read and recorded.
 #pragma once
 
 #include <memory>

@@ -61,9 +61,14 @@ TEST_F(RemoveRegistrySectionTest, FailuresEndTheSection) {
   EXPECT_TRUE(f->reporter.Logged("*** Syntax error: Incorrect registry description '(empty)'!"));
 
   MakeKey("Parent\\Child");
-  Make("RegCount=1\r\nReg1.Key=Reg:REG_SZ,HKCU,%BASE%\\Parent\r\n");
-  EXPECT_EQ(-1, Run()) << "a key with subkeys cannot be deleted";
-  EXPECT_TRUE(PlainLine("RegDeleteValue/Key Failed! ret=5 [Reg:REG_SZ,HKCU," + base_ + "\\Parent]"));
+  MakeKey("Big", {{"Small", "1", "s"}, {"Large", "1", std::string(5000, 'x')}});
+  Make("RegCount=2\r\nReg1.Key=Reg:REG_SZ,HKCU,%BASE%\\Parent\r\nReg1.Error.Action=BRVN_CONTINUE\r\n"
+       "Reg2.Key=Reg:REG_SZ,HKCU,%BASE%\\Big\r\n");
+  EXPECT_EQ(-1, Run());
+  EXPECT_TRUE(PlainLine("RegDeleteValue/Key Failed! ret=5 [Reg:REG_SZ,HKCU," + base_ + "\\Parent]"))
+      << "a key with subkeys cannot be deleted";
+  EXPECT_TRUE(PlainLine("RegDeleteValue/Key Failed! ret=234 [Reg:REG_SZ,HKCU," + base_ + "\\Big]"));
+  EXPECT_EQ(std::string(5000, 'x') + '\0', Value("Big", "Large").substr(2)) << "a value too long to record stays";
 }
 
 TEST_F(RemoveRegistrySectionTest, AKeyIsKeptWhenNotAllItsValuesCanBeRecorded) {
