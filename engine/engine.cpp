@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "descriptors/value_queries.h"
 #include "engine/builtin_symbols.h"
 #include "engine/install_record.h"
 #include "engine/main_section.h"
@@ -17,6 +18,10 @@ CHFS_Engine::CHFS_Engine(CHFS_Reporter* reporter, const std::string& scriptFileN
                          CHFS_RunFlags& flags, CHFS_WindowPort* windows,
                          CHFS_ValueQueries* queries)
     : reporter_(reporter), flags_(flags), windows_(windows), queries_(queries) {
+  if (queries_ == nullptr) {
+    ownQueries_ = MakeDescriptorQueries(*this);
+    queries_ = ownQueries_.get();
+  }
   InitModuleFolder();
   if (flags_.recordPath.empty()) {
     Trace("*** Begin of debug log ***");

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "engine/command_line.h"
@@ -43,6 +44,7 @@ class CHFS_Engine {
   // built-in symbols, Symbols sections, the Main section's InstallRecordFile,
   // MainDescription and ReadmeFile. flags and windows belong to the
   // application and outlive the engine; reporter and windows may be null.
+  // Without queries the engine reads descriptors with its own readers.
   CHFS_Engine(CHFS_Reporter* reporter, const std::string& scriptFileName, CHFS_RunFlags& flags,
               CHFS_WindowPort* windows, CHFS_ValueQueries* queries = nullptr);
   CHFS_Engine(const CHFS_Engine&) = delete;
@@ -73,6 +75,9 @@ class CHFS_Engine {
   int UpdateSymbol(const std::string& name, const std::string& value);
   [[nodiscard]] std::string GetSymbol(const std::string& name) const;
   [[nodiscard]] std::string ReplaceSymbols(const std::string& text) const;
+  // A value holding "[Reg:", "[FileInfo:" or "[INI:" (first match in that
+  // order) replaced by what that descriptor reads; any other value as it is.
+  std::string EvaluateDescriptors(const std::string& value);
   int LoadSymbolsSection(const std::string& section);
   int SaveSymbols(const std::string& file);
   int LoadSavedSymbols(const std::string& file);
@@ -94,7 +99,6 @@ class CHFS_Engine {
   void InitModuleFolder();
   void ReadMainItems();
   void ShowTraceBox(const std::string& section, const std::string& key, const std::string& value);
-  std::string EvaluateDescriptors(const std::string& value);
   void ReportOutcome(int result);
 
   SymbolTable globalSymbols_;
@@ -107,5 +111,6 @@ class CHFS_Engine {
   CHFS_RunFlags& flags_;
   CHFS_WindowPort* windows_;
   CHFS_ValueQueries* queries_;
+  std::unique_ptr<CHFS_ValueQueries> ownQueries_;  // the default, when none is given
   std::function<void(CHFS_MainSection&)> stepRunnerSetup_;
 };

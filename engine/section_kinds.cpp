@@ -4,11 +4,15 @@
 #include "sections/backup_file_section.h"
 #include "sections/check_requirement_section.h"
 #include "sections/copy_file_group_to_section.h"
+#include "sections/remove_registry_section.h"
 #include "sections/replace_text_section.h"
 #include "sections/rollback_section.h"
 #include "sections/run_section.h"
 #include "sections/start_service_section.h"
 #include "sections/stop_service_section.h"
+#include "sections/update_ini_section.h"
+#include "sections/update_registry_section.h"
+#include "sections/update_symbols_section.h"
 #include "sections/user_input_section.h"
 
 namespace {
@@ -23,14 +27,14 @@ const std::vector<SectionKind>& SectionKinds() {
       {"CheckRequirement", true, &Make<CHFS_CheckRequirementSection>},
       {"StartService", true, &Make<CHFS_StartServiceSection>},
       {"StopService", true, &Make<CHFS_StopServiceSection>},
-      {"UpdateRegistry", true, nullptr},
-      {"RemoveRegistry", true, nullptr},
+      {"UpdateRegistry", true, &Make<CHFS_UpdateRegistrySection>},
+      {"RemoveRegistry", true, &Make<CHFS_RemoveRegistrySection>},
       {"CopyFileGroupTo", true, &Make<CHFS_CopyFileGroupToSection>},
       {"Run", true, &Make<CHFS_RunSection>},
-      {"UpdateINI", true, nullptr},
+      {"UpdateINI", true, &Make<CHFS_UpdateINISection>},
       {"ReplaceSymbolsInFile", true, &Make<CHFS_ReplaceTextSection>},
       {"GetUserInput", true, &Make<CHFS_UserInputSection>},
-      {"UpdateSymbols", true, nullptr},
+      {"UpdateSymbols", true, &Make<CHFS_UpdateSymbolsSection>},
       {"BackupFiles", true, &Make<CHFS_BackupFileSection>},
       {"Rollback", false, &Make<CHFS_RollbackSection>},
   };

@@ -1,0 +1,39 @@
+// The three value descriptors: "Reg:" type,root,key path[,value name],
+// "INI:" file,section,key and "FileInfo:" file,property. Text before the
+// keyword is ignored; fields are split at commas with no quoting or
+// trimming, and the last field takes the rest of the text. Each parser
+// writes its own "*** Syntax error:" trace line on failure.
+#pragma once
+
+#include <string>
+
+#include "os/registry.h"
+
+class CHFS_Engine;
+
+struct RegistryDescriptor {
+  unsigned long type = 0;  // os::kRegSz or os::kRegDword
+  os::RegRoot root = os::RegRoot::kLocalMachine;
+  std::string keyPath;    // may be empty: the root itself
+  std::string valueName;  // empty: the key's default value
+};
+
+// 0; -1 malformed; -2 type neither "REG_DWORD" nor "REG_SZ"; -3 unknown root.
+[[nodiscard]] int ParseRegistryDescriptor(CHFS_Engine& engine, const std::string& text,
+                                          RegistryDescriptor& out);
+
+// 0, or -1 when malformed; the section may be empty (entries before the
+// first section header), the key may not.
+[[nodiscard]] int SpliteINIParameter(CHFS_Engine& engine, const std::string& text,
+                                     std::string& file, std::string& section, std::string& key);
+
+// 0, or -1 when malformed; the property may not be empty.
+[[nodiscard]] int ParseFileInfoDescriptor(CHFS_Engine& engine, const std::string& text,
+                                          std::string& file, std::string& property);
+
+// The bracketed form "[Reg:...]": the text from its second character up to
+// its last "]". False when there is no "]".
+[[nodiscard]] bool BracketedInner(const std::string& value, std::string& inner);
+
+// The root a name stands for ("HKLM", "hkcu", ...); false when unknown.
+[[nodiscard]] bool RegistryRootByName(const std::string& name, os::RegRoot& root);

@@ -1,0 +1,81 @@
+#include <cstring>
+#include <vector>
+
+#include "descriptors/ini_value.h"
+#include "os/files.h"
+#include "os/machine.h"
+
+namespace {
+
+constexpr unsigned long kBlock = 4096;
+
+std::string HeaderLine() { return std::string("[") + kTempINISection + "]\r\n"; }
+
+bool WriteAll(os::NativeHandle file, const char* data, unsigned long size) {
+  unsigned long written = 0;
+  return os::WriteFile(file, data, size, written) && written == size;
+}
+
+// Copies from to to block by block; skipHeader drops the header line from a
+// block that begins with it.
+bool CopyBlocks(os::NativeHandle from, os::NativeHandle to, bool skipHeader) {
+  const std::string header = HeaderLine();
+  std::vector<char> block(kBlock);
+  for (;;) {
+    unsigned long got = 0;
+    if (!os::ReadFile(from, block.data(), kBlock, got)) return false;
+    unsigned long skip = 0;
+    if (skipHeader && got >= header.size() && std::memcmp(block.data(), header.data(), header.size()) == 0) {
+      skip = static_cast<unsigned long>(header.size());
+    }
+    if (!WriteAll(to, block.data() + skip, got - skip)) return false;
+    if (got < kBlock) return true;
+  }
+}
+
+}  // namespace
+
+int MakeTempINICopy(const std::string& file, std::string& copy) {
+  os::UniqueFile source = os::CreateFile(file, os::kGenericRead, os::kShareNone, os::kOpenExisting);
+  if (!source) return -1;
+  std::string folder;
+  std::string name;
+  if (!os::GetTempFolder(folder) || os::GetTempFileName(folder, "TMP", 0, name) == 0) return -2;
+  os::UniqueFile target = os::CreateFile(name, os::kGenericRead | os::kGenericWrite, os::kShareNone,
+                                         os::kCreateAlways);
+  if (!target) {
+    (void)os::DeleteFile(name);
+    return -2;
+  }
+  const std::string header = HeaderLine();
+  if (!WriteAll(target.get(), header.data(), static_cast<unsigned long>(header.size())) ||
+      !CopyBlocks(source.get(), target.get(), false)) {
+    target.reset();
+    (void)os::DeleteFile(name);
+    return -2;
+  }
+  copy = name;
+  return 0;
+}
+
+int ApplyTempINICopy(const std::string& copy, const std::string& file) {
+  os::UniqueFile source = os::CreateFile(copy, os::kGenericRead, os::kShareNone, os::kOpenExisting);
+  if (!source) return -1;
+  const std::string backup = file + ".bak";
+  (void)os::DeleteFile(backup);
+  (void)os::MoveFile(file, backup);
+  os::UniqueFile target = os::CreateFile(file, os::kGenericRead | os::kGenericWrite, os::kShareNone,
+                                         os::kCreateAlways);
+  if (!target) {
+    (void)os::MoveFile(backup, file);
+    return -2;
+  }
+  if (!CopyBlocks(source.get(), target.get(), true)) {
+    // A half-written file must not stand in for the earlier content.
+    target.reset();
+    (void)os::DeleteFile(file);
+    (void)os::MoveFile(backup, file);
+    return -2;
+  }
+  return 0;
+}

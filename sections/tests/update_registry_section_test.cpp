@@ -1,0 +1,66 @@
+#include "sections/update_registry_section.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/result_codes.h"
+#include "engine/tests/engine_fixture.h"
+#include "sections/tests/value_test_support.h"
+
+namespace {
+
+const os::RegRoot HKCU = os::RegRoot::kCurrentUser;
+
+class UpdateRegistrySectionTest : public value_test::SectionTest<CHFS_UpdateRegistrySection> {
+ protected:
+  UpdateRegistrySectionTest() : SectionTest("ProductInstall.UpdateRegistry") {}
+};
+
+TEST_F(UpdateRegistrySectionTest, RunAndRollbackRoundTrip) {
+  MakeKey("Old", {{"Text", "1", "before"}, {"Num", "4", os::RegDwordData(0xFFFFFFFFul)}});
+  const std::string before = value_test::DumpTree(HKCU, base_);
+  Make("RegCount=5\r\n"
+       "Reg1.Description=Text\r\nReg1.Key=Reg:REG_SZ,HKCU,%BASE%\\Old,Text\r\nReg1.Value=after\r\n"
+       "Reg2.Key=Reg:REG_DWORD,HKCU,%BASE%\\Old,Num\r\nReg2.Value=0x1F\r\n"
+       "Reg3.Key=Reg:REG_DWORD,HKCU,%BASE%\\New,Added\r\nReg3.Value=42abc\r\n"
+       "Reg4.Key=Reg:REG_SZ,HKCU,%BASE%\\Old\r\nReg4.Value=default\r\n"
+       "Reg5.Description=No value\r\nReg5.Key=Reg:REG_SZ,HKCU,%BASE%\\Old,X\r\n");
+  EXPECT_EQ(0, Run());
+  EXPECT_EQ((std::vector<std::string>{"1 before ", "2 -1 ", "3  AK", "4  A"}), Entries());
+  EXPECT_TRUE(f->reporter.Logged("RegSetValueEx Success! ret=0 [Reg:REG_SZ,HKCU," + base_ + "\\Old,Text]"));
+  EXPECT_EQ("No value\r\n", f->reporter.details.back()) << "shown, then passed over";
+  EXPECT_EQ("4:" + os::RegDwordData(31), Value("Old", "Num"));
+  EXPECT_EQ("4:" + os::RegDwordData(42), Value("New", "Added"));
+  EXPECT_EQ("1:" + std::string("default\0", 8), Value("Old", ""));
+  EXPECT_EQ(0, Rollback());
+  EXPECT_EQ(0u, record->size());
+  EXPECT_EQ(before, value_test::DumpTree(HKCU, base_)) << "values restored with their types, key New gone";
+  EXPECT_EQ("Rollback:Text\r\n", f->reporter.details.back());
+}
+
+TEST_F(UpdateRegistrySectionTest, AKeyThatCannotBeCreatedIsAnItemFailure) {
+  Make("RegCount=1\r\nReg1.Key=Reg:REG_SZ,HKCU,%BASE%\\Denied,V\r\nReg1.Value=x\r\n");
+  value_test::FailNthChange(1);
+  EXPECT_EQ(-1, Run());
+  EXPECT_TRUE(f->reporter.Logged("RegCreateKeyEx Failed! ret=5 [Reg:REG_SZ,HKCU," + base_ + "\\Denied,V]"));
+  EXPECT_TRUE(f->reporter.Logged("EventHandler('Reg1.Error.',OldRet=-1)"));
+  EXPECT_EQ(0u, record->size());
+}
+
+TEST_F(UpdateRegistrySectionTest, RetryFullRecordAndSyntaxErrors) {
+  Make("RegCount=2\r\nReg1.Key=Reg:REG_SZ,HKCU,%BASE%\\R,V\r\nReg1.Value=x\r\n"
+       "Reg1.Success.AskYesNo=Again?\r\nReg1.Success.Yes=BRVN_RETRY\r\nReg1.Success.No=BRVN_CONTINUE\r\n"
+       "Reg2.Key=Reg:REG_SZ,HKLM\r\nReg2.Value=x\r\n");
+  f->reporter.answers = {kIdYes, kIdNo};
+  EXPECT_EQ(-1, Run()) << "item 2 is malformed";
+  EXPECT_FALSE(f->reporter.Logged("EventHandler('Reg2.Error.',OldRet=-1)"));
+  EXPECT_EQ((std::vector<std::string>{"1  AK", "1 x "}), Entries());
+  EXPECT_EQ(0, Rollback());
+  EXPECT_EQ("<missing " + Path("R") + ">\n", value_test::DumpTree(HKCU, Path("R")));
+
+  while (record->size() < CHFS_InstallRecord::kMaxRecords) record->AddRecord(9, "", "", "");
+  EXPECT_EQ(BRVN_USERBREAK, Run());
+  EXPECT_EQ("<missing " + Path("R") + ">\n", value_test::DumpTree(HKCU, Path("R")))
+      << "a key created for a change that cannot be recorded goes again";
+}
+
+}  // namespace
