@@ -95,15 +95,26 @@ long DeleteKeyAt(const PosixKey& base, const std::string& subkey) {
 
 void RegKeyTraits::Close(void* key) noexcept { delete static_cast<PosixKey*>(key); }
 
-long RegistryKey::OpenFrom(void* parent, const std::string& parentName, const std::string& subkey,
-                           RegAccess access) {
-  const PosixKey& from = AsKey(parent);
+namespace {
+// The key path of subkey below from; a Win32 code for an unknown root or a
+// malformed subkey.
+long ChildPath(const PosixKey& from, const std::string& subkey, std::vector<std::string>& path) {
   if (!KnownRoot(from.root)) return kErrorInvalidHandle;
   std::vector<std::string> parts;
   long status = SplitSubkey(subkey, parts);
   if (status != kErrorSuccess) return status;
-  std::vector<std::string> path = from.path;
+  path = from.path;
   path.insert(path.end(), parts.begin(), parts.end());
+  return kErrorSuccess;
+}
+}  // namespace
+
+long RegistryKey::OpenFrom(void* parent, const std::string& parentName, const std::string& subkey,
+                           RegAccess access) {
+  const PosixKey& from = AsKey(parent);
+  std::vector<std::string> path;
+  long status = ChildPath(from, subkey, path);
+  if (status != kErrorSuccess) return status;
   status = regstore::Read(from.root, [&](const regtree::Key& tree) -> long {
     if (KeyOf(tree, from) == nullptr) return kErrorKeyDeleted;
     return regtree::FindPath(tree, path) != nullptr ? kErrorSuccess : kErrorFileNotFound;
@@ -120,21 +131,18 @@ long RegistryKey::CreateFrom(void* parent, const std::string& parentName, const 
   std::string target = JoinRegistryPath(parentName, subkey);
   if (!Allowed(ChangeKind::kRegistryCreate, target)) return kErrorAccessDenied;
   const PosixKey& from = AsKey(parent);
-  if (!KnownRoot(from.root)) return kErrorInvalidHandle;
-  std::vector<std::string> parts;
-  long status = SplitSubkey(subkey, parts);
+  std::vector<std::string> path;
+  long status = ChildPath(from, subkey, path);
   if (status != kErrorSuccess) return status;
-  std::vector<std::string> path = from.path;
-  path.insert(path.end(), parts.begin(), parts.end());
   // Deeper keys could not be read back from the store.
   if (path.size() > regtext::kMaxDepth) return kErrorInvalidParameter;
   bool createdAny = false;
   status = regstore::Change(from.root, [&](regtree::Key& tree, bool& changed) -> long {
     regtree::Key* key = KeyOf(tree, from);
     if (key == nullptr) return kErrorKeyDeleted;
-    for (const std::string& name : parts) {
+    for (size_t i = from.path.size(); i < path.size(); ++i) {
       bool created = false;
-      key = &regtree::AddSubkey(*key, name, &created);
+      key = &regtree::AddSubkey(*key, path[i], &created);
       createdAny = createdAny || created;
     }
     changed = createdAny;
