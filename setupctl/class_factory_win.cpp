@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "setupctl/single_interface_win.h"
+
 #include "setupctl/com_module_win.h"
 #include "setupctl/tessaly_ctrl_win.h"
 
@@ -9,29 +11,12 @@ namespace tessaly {
 
 namespace {
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public SingleInterface<IClassFactory, IID_IClassFactory> {
  public:
   ClassFactory() { AddModuleReference(); }
-  ~ClassFactory() { ReleaseModuleReference(); }
+  ~ClassFactory() override { ReleaseModuleReference(); }
   ClassFactory(const ClassFactory&) = delete;
   ClassFactory& operator=(const ClassFactory&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (::IsEqualIID(iid, IID_IUnknown) || ::IsEqualIID(iid, IID_IClassFactory)) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = ::InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
 
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
@@ -47,9 +32,6 @@ class ClassFactory final : public IClassFactory {
     }
     return S_OK;
   }
-
- private:
-  volatile LONG references_ = 1;
 };
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <new>
 
+#include "setupctl/single_interface_win.h"
+
 #include "setupctl/tessaly_ctrl_win.h"
 
 namespace tessaly {
@@ -12,24 +14,8 @@ namespace tessaly {
 namespace {
 
 // An enumerator over no connection points.
-class EmptyConnectionPoints final : public IEnumConnectionPoints {
+class EmptyConnectionPoints final : public SingleInterface<IEnumConnectionPoints, IID_IEnumConnectionPoints> {
  public:
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (::IsEqualIID(iid, IID_IUnknown) || ::IsEqualIID(iid, IID_IEnumConnectionPoints)) {
-      *object = static_cast<IEnumConnectionPoints*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = ::InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
   STDMETHODIMP Next(ULONG, IConnectionPoint** points, ULONG* fetched) override {
     if (fetched != nullptr) *fetched = 0;
     if (points != nullptr) *points = nullptr;
@@ -42,9 +28,6 @@ class EmptyConnectionPoints final : public IEnumConnectionPoints {
     *copy = new (std::nothrow) EmptyConnectionPoints();
     return *copy == nullptr ? E_OUTOFMEMORY : S_OK;
   }
-
- private:
-  volatile LONG references_ = 1;
 };
 
 }  // namespace
