@@ -10,6 +10,8 @@ namespace testing_support {
 struct ProgramRun {
   int exitCode = -1;
   std::string output;  // what it wrote to standard output
+  // What it wrote to standard error; the Windows side writes that into output.
+  std::string errors;
 };
 
 // Runs the program at programPath (a Windows path) with the arguments,

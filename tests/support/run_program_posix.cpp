@@ -11,6 +11,15 @@
 
 namespace testing_support {
 
+namespace {
+void ReadBack(int fd, std::string& text) {
+  ::lseek(fd, 0, SEEK_SET);
+  char buffer[4096];
+  ssize_t got;
+  while ((got = ::read(fd, buffer, sizeof(buffer))) > 0) text.append(buffer, static_cast<size_t>(got));
+}
+}  // namespace
+
 std::string BuiltProgramPath() { return os::sandbox::WindowsPathOfHost(BREVANE_PROGRAM_PATH); }
 
 ProgramRun RunProgram(const std::string& programPath, const std::vector<std::string>& arguments,
@@ -20,15 +29,18 @@ ProgramRun RunProgram(const std::string& programPath, const std::vector<std::str
   std::string folder = host.substr(0, host.rfind('/'));
   char inName[] = "/tmp/brevane-in-XXXXXX";
   char outName[] = "/tmp/brevane-out-XXXXXX";
+  char errName[] = "/tmp/brevane-err-XXXXXX";
   int in = ::mkstemp(inName);
   int out = ::mkstemp(outName);
-  if (in < 0 || out < 0) return run;
+  int err = ::mkstemp(errName);
+  if (in < 0 || out < 0 || err < 0) return run;
   if (::write(in, input.data(), input.size()) != static_cast<ssize_t>(input.size())) return run;
   ::lseek(in, 0, SEEK_SET);
   pid_t child = ::fork();
   if (child == 0) {
     ::dup2(in, 0);
     ::dup2(out, 1);
+    ::dup2(err, 2);
     if (::chdir(folder.c_str()) != 0) ::_exit(126);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(host.c_str()));
@@ -40,14 +52,14 @@ ProgramRun RunProgram(const std::string& programPath, const std::vector<std::str
   int status = 0;
   ::waitpid(child, &status, 0);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  ::lseek(out, 0, SEEK_SET);
-  char buffer[4096];
-  ssize_t got;
-  while ((got = ::read(out, buffer, sizeof(buffer))) > 0) run.output.append(buffer, static_cast<size_t>(got));
+  ReadBack(out, run.output);
+  ReadBack(err, run.errors);
   ::close(in);
   ::close(out);
+  ::close(err);
   ::unlink(inName);
   ::unlink(outName);
+  ::unlink(errName);
   return run;
 }
 
