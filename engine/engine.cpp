@@ -127,6 +127,9 @@ int CHFS_Engine::Execute() {
   if (stepRunnerSetup_) stepRunnerSetup_(mainSection);
   CHFS_InstallRecord record(this);
   int result = mainSection.Run(mainSectionName_, record);
+  if (result >= 0 && !flags_.remove && !installRecordPath_.empty() && !WriteInstallRecordFile(record)) {
+    result = -1;
+  }
   if (result < 0) {
     if (reporter_ != nullptr && result != -300) {
       reporter_->Ask(BrevaneString(kIdsInstallFailed), kMbOk | kMbIconError);
@@ -135,14 +138,20 @@ int CHFS_Engine::Execute() {
     ReportOutcome(result);
     return result;
   }
-  if (!flags_.remove && !installRecordPath_.empty()) {
-    // The steps' own results are not checked: the install has succeeded, and
-    // a failed write shows in the log.
-    (void)os::DeleteFile(installRecordPath_);
-    (void)platform::CopyFileWithTimes(scriptPath_, installRecordPath_);
-    SaveSymbols(installRecordPath_);
-    record.SaveRecords(installRecordPath_);
-  }
   ReportOutcome(result);
   return result;
+}
+
+bool CHFS_Engine::WriteInstallRecordFile(CHFS_InstallRecord& record) {
+  (void)os::DeleteFile(installRecordPath_);
+  bool written = platform::CopyFileWithTimes(scriptPath_, installRecordPath_) == platform::kCopyOk;
+  written = written && SaveSymbols(installRecordPath_) == 0;
+  written = written && record.SaveRecords(installRecordPath_) == 0;
+  if (written) return true;
+  // A hotfix whose record file is missing or cut short could never be
+  // removed: the install counts as failed and is rolled back.
+  Trace("*** Runtime error: Install record file '%s' could not be written. lasterror=%lu",
+        installRecordPath_.c_str(), os::LastError());
+  (void)os::DeleteFile(installRecordPath_);
+  return false;
 }

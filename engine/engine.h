@@ -34,6 +34,7 @@ constexpr const char kEmptyItem[] = "(empty)";
 // Bound of one formatted Trace or TraceDetail line, prefix and NUL included.
 constexpr size_t kTraceBufferSize = 2048;
 
+class CHFS_InstallRecord;
 class CHFS_MainSection;
 
 class CHFS_Engine {
@@ -79,6 +80,7 @@ class CHFS_Engine {
   // order) replaced by what that descriptor reads; any other value as it is.
   std::string EvaluateDescriptors(const std::string& value);
   int LoadSymbolsSection(const std::string& section);
+  // Writes the [Symbols] section; -1 when a write failed.
   int SaveSymbols(const std::string& file);
   int LoadSavedSymbols(const std::string& file);
   int InitBuiltInSymbols();
@@ -97,6 +99,9 @@ class CHFS_Engine {
 
  private:
   void InitModuleFolder();
+  // The record file of a successful install: the script, the symbols and
+  // the entries. False (logged, the partial file deleted) when any write failed.
+  bool WriteInstallRecordFile(CHFS_InstallRecord& record);
   void ReadMainItems();
   void ShowTraceBox(const std::string& section, const std::string& key, const std::string& value);
   void ReportOutcome(int result);

@@ -57,20 +57,21 @@ int CHFS_InstallRecord::SaveRecords(const std::string& file) {
   if (engine_ == nullptr) return -1;
   char number[32];
   std::snprintf(number, sizeof(number), "%d", static_cast<int>(entries_.size()));
-  SetINIVariable(*engine_, file, "REC_0", "TotalCount", number);
+  // Every write is tried; one that fails makes the whole file unusable.
+  bool failed = SetINIVariable(*engine_, file, "REC_0", "TotalCount", number) != 0;
   int n = 0;
   for (const RecordEntry& entry : entries_) {
     char section[32];
     std::snprintf(section, sizeof(section), "REC_%d", ++n);
     std::snprintf(number, sizeof(number), "%d", entry.step);
-    SetINIVariable(*engine_, file, section, "SectionIndex", number);
+    failed = SetINIVariable(*engine_, file, section, "SectionIndex", number) != 0 || failed;
     std::snprintf(number, sizeof(number), "%d", entry.item);
-    SetINIVariable(*engine_, file, section, "ItemIndex", number);
-    SetINIVariable(*engine_, file, section, "Param1", entry.Param1);
-    SetINIVariable(*engine_, file, section, "Param2", entry.Param2);
-    SetINIVariable(*engine_, file, section, "Param3", entry.Param3);
+    failed = SetINIVariable(*engine_, file, section, "ItemIndex", number) != 0 || failed;
+    failed = SetINIVariable(*engine_, file, section, "Param1", entry.Param1) != 0 || failed;
+    failed = SetINIVariable(*engine_, file, section, "Param2", entry.Param2) != 0 || failed;
+    failed = SetINIVariable(*engine_, file, section, "Param3", entry.Param3) != 0 || failed;
   }
-  return 0;
+  return failed ? -1 : 0;
 }
 
 int CHFS_InstallRecord::LoadRecords(const std::string& file) {

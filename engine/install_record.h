@@ -38,6 +38,7 @@ class CHFS_InstallRecord {
   [[nodiscard]] int CurrentStep() const { return currentStep_; }
   [[nodiscard]] const std::vector<RecordEntry>& Entries() const { return entries_; }
 
+  // -1 without an engine, or when any write failed (every write is tried).
   int SaveRecords(const std::string& file);
   int LoadRecords(const std::string& file);
 

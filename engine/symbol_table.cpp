@@ -96,18 +96,19 @@ int CHFS_Engine::LoadSymbolsSection(const std::string& section) {
 int CHFS_Engine::SaveSymbols(const std::string& file) {
   char number[32];
   std::snprintf(number, sizeof(number), "%d", static_cast<int>(scriptSymbols_.size()));
-  SetINIVariable(*this, file, "Symbols", "TotalCount", number);
+  bool failed = SetINIVariable(*this, file, "Symbols", "TotalCount", number) != 0;
   int i = 0;
   for (const auto& symbol : scriptSymbols_) {
     ++i;
     char key[32];
     std::snprintf(key, sizeof(key), "Name.%d", i);
-    SetINIVariable(*this, file, "Symbols", key, symbol.first);
+    failed = SetINIVariable(*this, file, "Symbols", key, symbol.first) != 0 || failed;
     std::snprintf(key, sizeof(key), "Value.%d", i);
     // An empty value would remove the key; a pair of quotes reads back empty.
-    SetINIVariable(*this, file, "Symbols", key, symbol.second.empty() ? "\"\"" : symbol.second);
+    failed = SetINIVariable(*this, file, "Symbols", key, symbol.second.empty() ? "\"\"" : symbol.second) != 0 ||
+             failed;
   }
-  return 0;
+  return failed ? -1 : 0;
 }
 
 int CHFS_Engine::LoadSavedSymbols(const std::string& file) {

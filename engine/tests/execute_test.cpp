@@ -3,6 +3,8 @@
 #include "engine/main_section.h"
 #include "engine/result_codes.h"
 #include "engine/tests/engine_fixture.h"
+#include "os/tests/os_test_support.h"
+#include "tests/support/test_machine.h"
 
 namespace {
 
@@ -162,6 +164,39 @@ TEST(EngineStartTest, RemovalLoadsSavedSymbolsThenRemoveSymbols) {
   EXPECT_EQ(engine.ScriptSymbols().at("B"), "remove");
   EXPECT_EQ(engine.ScriptSymbols().at("C"), "");
   EXPECT_FALSE(reporter.Logged("*** Begin of debug log ***"));
+}
+
+}  // namespace
+
+namespace {
+
+// Whichever write of the record file fails, a successful run either leaves
+// a complete record file or counts as failed and is rolled back: a hotfix
+// without its record could never be removed.
+TEST(ExecuteTest, RecordFileThatCannotBeWrittenFailsTheRun) {
+  int failedRuns = 0;
+  for (int n = 1; n <= 12; ++n) {
+    const std::string record = testing_support::NewTestFolder() + "\\fix.rec";
+    EngineFixture f("[ProductInstall.Main]\r\nInstallRecordFile=" + record +
+                    "\r\nStepCount=1\r\nStep1.Section=ProductInstall.Run\r\n");
+    int undone = 0;
+    UseFixedHandler(f, 0, &undone);
+    os_test::FailChangeAt(std::to_string(n).c_str());
+    int result = f.engine->Execute();
+    os_test::FailChangeAt("");
+    if (result == 0) {
+      CHFS_InstallRecord loaded(f.engine.get());
+      ASSERT_EQ(0, loaded.LoadRecords(record)) << "change " << n;
+      EXPECT_EQ(1u, loaded.size()) << "change " << n;
+      continue;
+    }
+    ++failedRuns;
+    EXPECT_EQ(-1, result) << "change " << n;
+    EXPECT_EQ(1, undone) << "change " << n;
+    EXPECT_FALSE(testing_support::FileExists(record)) << "change " << n;
+    EXPECT_EQ("Installation failed!", f.reporter.details.back());
+  }
+  EXPECT_GE(failedRuns, 8);
 }
 
 }  // namespace
