@@ -46,9 +46,11 @@ int CopyFileWithTimes(const std::string& source, const std::string& target) {
   os::UniqueFile copy = os::CreateFile(target, os::kGenericRead | os::kGenericWrite, os::kShareRead,
                                        os::kOpenExisting);
   if (!copy) return kCopyTargetNotOpened;
-  (void)os::SetFileTime(copy.get(), times);
+  // A copy without its source's times or attributes is no faithful copy: a
+  // backup put back with it would come back changed, a read-only file writable.
+  if (!os::SetFileTime(copy.get(), times)) return kCopyFailed;
   copy.reset();
-  if (attributes != os::kInvalidFileAttributes) (void)os::SetFileAttributes(target, attributes);
+  if (attributes != os::kInvalidFileAttributes && !os::SetFileAttributes(target, attributes)) return kCopyFailed;
   return kCopyOk;
 }
 

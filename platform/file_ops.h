@@ -18,7 +18,7 @@ namespace platform {
 enum CopyResult : int {
   kCopyOk = 0,
   kCopySourceNotOpened = -100,
-  kCopyFailed = -110,  // a write failed, or a read failed part way
+  kCopyFailed = -110,  // a write failed, a read failed part way, or times or attributes were not set
   kCopyShortWrite = -120,
   kCopyTargetNotOpened = -130,
 };
@@ -42,7 +42,8 @@ constexpr unsigned long kCopyChunk = 16383;
 // parent's attributes. A UNC path's server is never created.
 [[nodiscard]] bool CreateFolderTree(const std::string& folder);
 // Copies source over target with the source's three times and attributes.
-// A read-only target is refused (-130) and left as it was.
+// A read-only target is refused (-130) and left as it was. A copy whose
+// times or attributes could not be set is a failure (-110).
 [[nodiscard]] int CopyFileWithTimes(const std::string& source, const std::string& target);
 // Appends folder\name for every file (not folder) that matches pattern
 // directly in folder, hidden and system files included; the count appended.

@@ -119,3 +119,21 @@ TEST(CopyFileWithTimes, RefusedTargetLeavesOldContentAndFails) {
 }
 
 }  // namespace
+
+namespace {
+
+// Change 3 reopens the copy to set its times, change 4 sets its attributes:
+// a copy that lost either is no copy of its source.
+TEST(CopyFileWithTimes, TimesOrAttributesNotSetFailTheCopy) {
+  for (const char* failing : {"3", "4"}) {
+    std::string folder = NewTestFolder();
+    std::string source = folder + "\\s.txt";
+    ASSERT_TRUE(WriteFileBytes(source, "data"));
+    os_test::FailChangeAt(failing);
+    int result = CopyFileWithTimes(source, folder + "\\t.txt");
+    os_test::FailChangeAt("");
+    EXPECT_EQ(platform::kCopyFailed, result) << "change " << failing;
+  }
+}
+
+}  // namespace
