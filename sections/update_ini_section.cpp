@@ -6,6 +6,7 @@
 #include "descriptors/ini_value.h"
 #include "engine/c_numbers.h"
 #include "os/files.h"
+#include "platform/file_ops.h"
 #include "sections/item_outcome.h"
 
 namespace {
@@ -21,16 +22,24 @@ void CHFS_UpdateINISection::ShowDescription(int item, int rollbackFlag) {
   if (CHFS_Reporter* reporter = engine_->Reporter()) reporter->AddDetailText(description, rollbackFlag);
 }
 
-std::string CHFS_UpdateINISection::PreviousValue(const std::string& file, const std::string& section,
-                                                 const std::string& key) {
-  if (!section.empty()) return engine_->ReadItem(key, section, 1, file);
+bool CHFS_UpdateINISection::PreviousValue(const std::string& file, const std::string& section,
+                                          const std::string& key, std::string& value) {
+  value = kEmptyItem;
+  if (!section.empty()) {
+    value = engine_->ReadItem(key, section, 1, file);
+    return true;
+  }
   // The profile calls cannot reach entries before the first header; read
   // them through the copy, or the rollback would remove an existing entry.
   std::string copy;
-  if (MakeTempINICopy(file, copy) != 0) return kEmptyItem;
-  std::string value = engine_->ReadItem(key, kTempINISection, 1, copy);
+  if (MakeTempINICopy(file, copy) != 0) {
+    // Only a file that is not there has no entry; any other failure would
+    // be recorded as an added entry and removed on rollback.
+    return !platform::PathExists(file);
+  }
+  value = engine_->ReadItem(key, kTempINISection, 1, copy);
   (void)os::DeleteFile(copy);
-  return value;
+  return true;
 }
 
 bool CHFS_UpdateINISection::RunItem(int& item, CHFS_InstallRecord& record, int& result) {
@@ -50,7 +59,11 @@ bool CHFS_UpdateINISection::RunItem(int& item, CHFS_InstallRecord& record, int& 
     result = -1;
     return false;
   }
-  std::string previous = PreviousValue(file, section, key);
+  std::string previous;
+  if (!PreviousValue(file, section, key, previous)) {
+    engine_->Trace("*** Warning: Value before the change can not be read, not changed [%s]", descriptor.c_str());
+    return NextItem(EventHandler(ItemKey(item, "Error."), -1), item, result);
+  }
   const bool added = previous == kEmptyItem;
   if (record.AddRecord(item, added ? std::string() : previous, added ? "A" : "", "") != 0) {
     result = BRVN_USERBREAK;

@@ -18,8 +18,9 @@ class CHFS_UpdateINISection : public CHFS_Section {
  private:
   // Item i; false ends the section with result.
   bool RunItem(int& item, CHFS_InstallRecord& record, int& result);
-  // The entry's current value, "(empty)" when it does not exist.
-  std::string PreviousValue(const std::string& file, const std::string& section,
-                            const std::string& key);
+  // The entry's current value, "(empty)" when it does not exist; false when
+  // it exists or may exist but cannot be read.
+  bool PreviousValue(const std::string& file, const std::string& section, const std::string& key,
+                     std::string& value);
   void ShowDescription(int item, int rollbackFlag);
 };

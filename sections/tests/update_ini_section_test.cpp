@@ -4,6 +4,7 @@
 
 #include "engine/result_codes.h"
 #include "engine/tests/engine_fixture.h"
+#include "os/tests/os_test_support.h"
 
 namespace {
 
@@ -80,6 +81,23 @@ TEST(UpdateINISectionTest, FailuresEndTheSection) {
   while (full.record.size() < CHFS_InstallRecord::kMaxRecords) full.record.AddRecord(9, "", "", "");
   EXPECT_EQ(BRVN_USERBREAK, full.Run());
   EXPECT_EQ(kIni, full.Content());
+}
+
+}  // namespace
+
+namespace {
+
+// An entry before the first header is read through a temporary copy; when
+// that copy cannot be made, the entry may exist and must not be recorded as
+// added (its rollback would delete it), so the item fails unchanged.
+TEST(UpdateINISectionTest, EntryBeforeTheFirstHeaderThatCannotBeReadIsNotChanged) {
+  IniRun r("ItemCount=1\r\nItem1.Key=INI:%DIR%\\app.ini,,Top\r\nItem1.Value=new top\r\n");
+  os_test::FailChangeAt("1");  // the temporary copy's name
+  EXPECT_EQ(-1, r.Run());
+  os_test::FailChangeAt("");
+  EXPECT_EQ(0u, r.record.size());
+  EXPECT_EQ(kIni, r.Content());
+  EXPECT_TRUE(r.f.reporter.Logged("EventHandler('Item1.Error.',OldRet=-1)"));
 }
 
 }  // namespace
