@@ -3,8 +3,56 @@
 #include "descriptors/descriptor_syntax.h"
 #include "descriptors/registry_value.h"
 #include "engine/c_numbers.h"
+#include "os/errors.h"
 #include "sections/item_outcome.h"
 #include "sections/registry_items.h"
+
+namespace {
+
+// How many keys of path, from its end, do not exist: the keys a create makes.
+int MissingKeys(os::RegRoot root, std::string path) {
+  int missing = 0;
+  while (!path.empty()) {
+    os::RegistryKey key;
+    if (key.Open(root, path, os::RegAccess::kRead) == 0) break;
+    ++missing;
+    size_t slash = path.rfind('\\');
+    path = slash == std::string::npos ? std::string() : path.substr(0, slash);
+  }
+  return missing;
+}
+
+// True when the key holds values or subkeys; a missing key holds nothing.
+bool HoldsSomething(os::RegRoot root, const std::string& path) {
+  os::RegistryKey key;
+  std::string name;
+  if (key.Open(root, path, os::RegAccess::kRead) != 0) return false;
+  return key.EnumValue(0, name, nullptr) == 0 || key.EnumKey(0, name) == 0;
+}
+
+// The flags "K" for a created key; "K3" when two parents were made with it.
+std::string CreatedFlag(int missing) { return missing > 1 ? "K" + std::to_string(missing) : "K"; }
+
+// Deletes a key the run created and the parents created with it, as long as
+// nothing else has come into them since. A key already gone counts as
+// deleted, so a removal can be run again; false when one stays.
+bool DeleteCreatedKeys(os::RegRoot root, std::string path, const std::string& flags) {
+  size_t k = flags.find('K');
+  int created = k + 1 < flags.size() ? CDecimalToInt(flags.substr(k + 1)) : 1;
+  long status = os::DeleteRegistryKey(root, path);
+  if (status != 0 && status != os::kErrorFileNotFound) return false;
+  for (int level = 1; level < created; ++level) {
+    size_t slash = path.rfind('\\');
+    if (slash == std::string::npos) return true;
+    path = path.substr(0, slash);
+    if (HoldsSomething(root, path)) return true;
+    status = os::DeleteRegistryKey(root, path);
+    if (status != 0 && status != os::kErrorFileNotFound) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 bool CHFS_UpdateRegistrySection::RunItem(int& item, CHFS_InstallRecord& record, int& result) {
   ShowRegDescription(*this, *engine_, item, 0);
@@ -26,19 +74,20 @@ bool CHFS_UpdateRegistrySection::RunItem(int& item, CHFS_InstallRecord& record, 
     flags = "A";
   }
   if (key_.Open(d.root, d.keyPath, os::RegAccess::kAllAccess) != 0) {
+    const int missing = MissingKeys(d.root, d.keyPath);
     long created = key_.Create(d.root, d.keyPath, nullptr);
     if (created != 0) {
       // Passing over would report success for a value never written.
       engine_->Trace("RegCreateKeyEx Failed! ret=%d [%s]", static_cast<int>(created), text.c_str());
       return NextItem(EventHandler(RegItemKey(item, "Error."), -1), item, result);
     }
-    flags += "K";
+    flags += CreatedFlag(missing);
   }
   if (record.AddRecord(item, earlier, flags, "") != 0) {
     // Nothing may stay changed that the record does not know of.
     if (flags.find('K') != std::string::npos) {
       key_.Close();
-      (void)os::DeleteRegistryKey(d.root, d.keyPath);
+      (void)DeleteCreatedKeys(d.root, d.keyPath, flags);
     }
     result = BRVN_USERBREAK;
     return false;
@@ -75,11 +124,19 @@ void CHFS_UpdateRegistrySection::RollbackEntry(int item, const std::string& earl
                      static_cast<int>(ret), text.c_str());
       if (ret != 0) result = -1;
     } else {
-      (void)key_.DeleteValue(d.valueName);
+      // Gone already is as good as deleted; any other failure leaves the value.
+      long ret = key_.DeleteValue(d.valueName);
+      if (ret != 0 && ret != os::kErrorFileNotFound) {
+        engine_->Trace("RegDeleteValue Failed! ret=%d [%s]", static_cast<int>(ret), text.c_str());
+        result = -1;
+      }
     }
     key_.Close();
   }
-  if (flags.find('K') != std::string::npos) (void)os::DeleteRegistryKey(d.root, d.keyPath);
+  if (flags.find('K') != std::string::npos && !DeleteCreatedKeys(d.root, d.keyPath, flags)) {
+    engine_->Trace("RegDeleteKey Failed! [%s]", text.c_str());
+    result = -1;
+  }
 }
 
 int CHFS_UpdateRegistrySection::Rollback(const std::string& sessionName, CHFS_InstallRecord& record) {

@@ -1,6 +1,7 @@
 // UpdateRegistry: writes registry values named by "Reg:" descriptors,
 // creating missing keys, and records what the rollback needs: the earlier
-// data and the flags "A" (the value was added) and "K" (the key was created).
+// data and the flags "A" (the value was added) and "K" (the key was created;
+// "K<n>" when n keys were created, the key and the parents it lacked).
 #pragma once
 
 #include <memory>

@@ -53,7 +53,8 @@ TEST_F(UpdateRegistrySectionTest, RetryFullRecordAndSyntaxErrors) {
   f->reporter.answers = {kIdYes, kIdNo};
   EXPECT_EQ(-1, Run()) << "item 2 is malformed";
   EXPECT_FALSE(f->reporter.Logged("EventHandler('Reg2.Error.',OldRet=-1)"));
-  EXPECT_EQ((std::vector<std::string>{"1  AK", "1 x "}), Entries());
+  // The test's own key is made with R: two keys created, both go on rollback.
+  EXPECT_EQ((std::vector<std::string>{"1  AK2", "1 x "}), Entries());
   EXPECT_EQ(0, Rollback());
   EXPECT_EQ("<missing " + Path("R") + ">\n", value_test::DumpTree(HKCU, Path("R")));
 
@@ -61,6 +62,35 @@ TEST_F(UpdateRegistrySectionTest, RetryFullRecordAndSyntaxErrors) {
   EXPECT_EQ(BRVN_USERBREAK, Run());
   EXPECT_EQ("<missing " + Path("R") + ">\n", value_test::DumpTree(HKCU, Path("R")))
       << "a key created for a change that cannot be recorded goes again";
+}
+
+}  // namespace
+
+namespace {
+
+// A key made with the parents it lacked goes with them on rollback, but a
+// parent that something else has come into stays; a value or key that
+// cannot be deleted fails the rollback, and one already gone does not.
+TEST_F(UpdateRegistrySectionTest, CreatedParentsGoAndFailedDeletesAreFailures) {
+  MakeKey("");
+  Make("RegCount=2\r\nReg1.Key=Reg:REG_SZ,HKCU,%BASE%\\A\\B\\C,V\r\nReg1.Value=x\r\n"
+       "Reg2.Key=Reg:REG_SZ,HKCU,%BASE%,Added\r\nReg2.Value=y\r\n");
+  ASSERT_EQ(0, Run());
+  EXPECT_EQ((std::vector<std::string>{"1  AK3", "2  A"}), Entries());
+  MakeKey("A", {{"Other", "1", "came later"}});
+  value_test::FailNthChange(1);  // deleting the value Added
+  EXPECT_EQ(-1, Rollback());
+  value_test::FailNthChange(0);
+  EXPECT_EQ("1:y" + std::string(1, '\0'), Value("", "Added"));
+  EXPECT_EQ(1u, record->size()) << "the rollback stopped at the failed delete";
+  EXPECT_EQ(0, Rollback());
+  EXPECT_EQ("<missing " + Path("A\\B") + ">\n", value_test::DumpTree(HKCU, Path("A\\B")));
+  EXPECT_EQ("1:came later" + std::string(1, '\0'), Value("A", "Other"));
+
+  record->BeginStep(1);
+  record->AddRecord(2, "", "A", "");
+  record->AddRecord(1, "", "AK3", "");
+  EXPECT_EQ(0, Rollback()) << "a value and keys already gone count as deleted";
 }
 
 }  // namespace
