@@ -163,7 +163,14 @@ int CHFS_CopyFileGroupToSection::ReplaceFileSafely(const std::string& source, co
     (void)platform::CopyFileWithTimes(target, safety);
   }
   int result = platform::CopyFileWithTimes(source, target);
-  if (safety.empty()) return result;
+  if (safety.empty()) {
+    // A copy that failed after creating the target must not leave a broken
+    // file where there was none: a rollback would take it for a backup.
+    if (result != platform::kCopyOk && result != platform::kCopySourceNotOpened) {
+      (void)sections::DeleteEvenReadOnly(target);
+    }
+    return result;
+  }
   if (result != platform::kCopyOk) (void)platform::CopyFileWithTimes(safety, target);
   // The safety copy has the target's attributes: a read-only one would stay.
   (void)sections::DeleteEvenReadOnly(safety);
@@ -263,6 +270,9 @@ int CHFS_CopyFileGroupToSection::RestoreFile(const GroupKeys& keys, const std::s
     engine_->Trace("[Rollback failed , skip it : %s->%s]", backup.c_str(), target.c_str());
     engine_->Trace("[%s : %s%s->%s%s %s]", matched.c_str(), backup.c_str(), backupVersion.c_str(),
                    target.c_str(), targetVersion.c_str(), "fail.");
+    // The group fails, so its backup folder, the only copy of the old
+    // file, is kept and a removal can be run again.
+    return kGroupRollbackFailed;
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "engine/tests/engine_fixture.h"
 #include "sections/copy_file_group_to_section.h"
+#include "os/tests/os_test_support.h"
 #include "sections/tests/file_test_helpers.h"
 #include "tests/support/under_wine.h"
 
@@ -152,6 +153,41 @@ TEST(CopyFileGroupTo, GroupWithoutTargetOrBackupIsRefusedBeforeCopying) {
   EXPECT_FALSE(FileExists(p.dir + "\\app\\a.dll"));
   EXPECT_EQ(0, p.Rollback());
   EXPECT_TRUE(p.LinesWith(" (empty)]").empty()) << "no folder named after a missing key";
+}
+
+}  // namespace
+
+namespace {
+
+const char kReplaceOne[] =
+    "[ProductInstall.CopyFileGroupTo]\r\nFileGroupCount=1\r\n"
+    "[FileGroup1]\r\nTarget=%D%\\app\r\nBackup=%D%\\bak\r\nFileCount=1\r\nFile1=*.dll\r\n";
+
+// Its backup folder holds the only copy of the old file: a restore that
+// fails must keep it and fail the group, so the removal can be run again.
+TEST(CopyFileGroupTo, FailedRestoreKeepsTheBackupAndFails) {
+  Patch p(kReplaceOne);
+  Put(p.dir + "\\pkg\\FileGroup1\\a.dll", "new a");
+  Put(p.dir + "\\app\\a.dll", "old a");
+  ASSERT_EQ(0, p.Run());
+  os_test::FailChangeAt("1");  // opening a.dll to write the old content back
+  EXPECT_EQ(kGroupRollbackFailed, p.Rollback());
+  os_test::FailChangeAt("");
+  EXPECT_EQ("old a", Get(p.dir + "\\bak\\a.dll"));
+  EXPECT_TRUE(p.f.reporter.Logged("[Rollback failed , skip it : " + p.dir + "\\bak\\a.dll->" + p.dir + "\\app\\a.dll]"));
+}
+
+// A new file whose copy fails after the target was made is not left behind
+// broken: no backup stands for it and a rollback would leave it there.
+TEST(CopyFileGroupTo, FailedCopyOfANewFileLeavesNoTarget) {
+  Patch p(kReplaceOne);
+  Put(p.dir + "\\pkg\\FileGroup1\\a.dll", "new a");
+  ASSERT_TRUE(platform::CreateFolderTree(p.dir + "\\app"));
+  ASSERT_TRUE(platform::CreateFolderTree(p.dir + "\\bak"));
+  os_test::FailChangeAt("2");  // reopening the new a.dll to set its times
+  EXPECT_EQ(kGroupFailed, p.Run());
+  os_test::FailChangeAt("");
+  EXPECT_FALSE(FileExists(p.dir + "\\app\\a.dll"));
 }
 
 }  // namespace
