@@ -6,6 +6,7 @@
 #include "engine/result_codes.h"
 #include "os/files.h"
 #include "platform/file_ops.h"
+#include "platform/path_utils.h"
 #include "sections/replaceable.h"
 
 void CHFS_BackupFileSection::EnsureBackupFolder(const std::string& folder) {
@@ -74,6 +75,14 @@ int CHFS_BackupFileSection::Rollback(const std::string& sessionName, CHFS_Instal
   std::string file;
   std::string saved;
   while (record.PopRecord(item, file, saved) == 0) {
+    // A saved copy is deleted only once it is back, so a removal run again
+    // after a failure finds the ones already restored gone from a backup
+    // folder that is still there (a folder that is gone lost its copies).
+    if (!platform::PathExists(saved) && platform::PathExists(platform::DirectoryOf(saved))) {
+      engine_->Trace("*** Warning: Saved copy '%s' not found; '%s' taken as restored.", saved.c_str(),
+                     file.c_str());
+      continue;
+    }
     // The saved copy carries the file's attributes; a read-only or hidden
     // file must still take its old content back.
     unsigned long attributes = sections::MakeReplaceable(file);

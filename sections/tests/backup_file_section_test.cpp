@@ -96,3 +96,25 @@ TEST(BackupFiles, ReadOnlyFileIsRestoredReadOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// A removal that failed part way is run again: the copies it put back are
+// gone from the backup folder and count as restored; the others come back.
+TEST(BackupFiles, SavedCopyAlreadyPutBackCountsAsRestored) {
+  std::string dir = testing_support::NewTestFolder();
+  Put(dir + "\\one.cfg", "one");
+  Put(dir + "\\two.cfg", "two");
+  Backup b("FileCount=2\r\nBackup=" + dir + "\\saved\r\nFile1=" + dir + "\\one.cfg\r\nFile2=" + dir + "\\two.cfg\r\n");
+  ASSERT_EQ(0, b.Run());
+  const std::string savedTwo = b.record.Entries()[1].Param2;
+  Put(dir + "\\one.cfg", "changed");
+  ASSERT_TRUE(os::DeleteFile(savedTwo));
+  EXPECT_EQ(0, b.Rollback());
+  EXPECT_EQ("one", Get(dir + "\\one.cfg"));
+  EXPECT_EQ("two", Get(dir + "\\two.cfg"));
+  EXPECT_TRUE(b.f.reporter.Logged("*** Warning: Saved copy '" + savedTwo + "' not found; '" + dir +
+                                  "\\two.cfg' taken as restored."));
+}
+
+}  // namespace
