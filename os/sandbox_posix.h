@@ -4,7 +4,8 @@
 //   drive_c/ is C:\, drive_d/ D:\ and so on; Z:\ is the host's "/".
 //   unc/host/share/... holds \\host\share\...
 //   registry/   the registry store, one .reg file per root
-//   machine.ini computer name, version record, Windows and temporary folders
+//   machine.ini computer name, version record, Windows and temporary folders;
+//               FastServiceWaits=1 makes service waits pass without sleeping
 //   services.ini the service table
 //
 // Windows paths are mapped to host paths here and nowhere else. Backslashes
