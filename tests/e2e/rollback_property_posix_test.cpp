@@ -363,6 +363,10 @@ TEST_F(RollbackProperty, EveryFailingChangeOfTheInstallIsRolledBack) {
     ExpectNoneOf(machine_snapshot::Compare(original, after), kAfterFailedInstall, call + ", rolled back");
     EXPECT_NE(std::string::npos, log.find("\r\nInstallation failed!\r\n")) << call;
     EXPECT_FALSE(testing_support::FileExists(Record())) << call;
+    // Once the first step has recorded its change, the rollback walk ends there.
+    if (log.find("]@@@ Session name ['ProductInstall.StopService'] return code = 0 ") != std::string::npos) {
+      EXPECT_NE(std::string::npos, log.find("\r\nRollback:Stopping the spooler\r\n")) << call;
+    }
   }
 }
 
@@ -385,6 +389,7 @@ TEST_F(RollbackProperty, EveryFailingChangeOfTheRemovalCanBeResumed) {
     if (run.exitCode != 0) {
       EXPECT_EQ(1, run.exitCode) << call;
       EXPECT_TRUE(package->LogHas("\r\nInstallation failed!\r\n")) << call;
+      EXPECT_TRUE(package->LogHas("]EventHandler('Rollback.Error.',OldRet=")) << call;
       ASSERT_TRUE(testing_support::FileExists(Record())) << call << ": a failed removal keeps its record file";
       ProgramRun again = Remove("");
       EXPECT_EQ(0, again.exitCode) << call << ", removed again\n" << package->Log();
