@@ -39,9 +39,12 @@ void Fail(const char* file, int line, const char* condition) {
 
 void SetUpSandbox() {
   if (!g_prefix.empty()) return;
+  // Memory-backed where there is such a folder: every profile write is
+  // flushed to disk, and a run makes millions of them.
   const char* tmp = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/brevane-fuzz-XXXXXX";
+  std::string folder = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+  if (tmp == nullptr && ::access("/dev/shm", W_OK) == 0) folder = "/dev/shm";
+  std::string pattern = folder + "/brevane-fuzz-XXXXXX";
   if (::mkdtemp(&pattern[0]) == nullptr) {
     std::perror("mkdtemp");
     std::exit(1);
@@ -50,8 +53,7 @@ void SetUpSandbox() {
   ::setenv("BREVANE_PREFIX", g_prefix.c_str(), 1);
   os::sandbox::ResetForTesting();
   (void)os::sandbox::Prefix();
-  std::string folder = g_prefix + "/drive_c/fuzz";
-  std::string command = "mkdir -p '" + folder + "'";
+  std::string command = "mkdir -p '" + g_prefix + "/drive_c/fuzz'";
   if (std::system(command.c_str()) != 0) std::exit(1);
   std::atexit(RemovePrefix);
 }
