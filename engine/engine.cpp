@@ -122,6 +122,29 @@ void CHFS_Engine::ReportOutcome(int result) {
   reporter_->AddDetailText(text, 0);
 }
 
+// The script, the symbols and the record are put together beside the
+// record file's place and moved there in one step: a run stopped part way
+// leaves the earlier file or the whole new one, never a mix of the two.
+int CHFS_Engine::WriteInstallRecordFile(CHFS_InstallRecord& record) {
+  std::string temp;
+  if (!MakeTempFileBeside(installRecordPath_, temp)) {
+    Trace("*** Error: no temporary file beside '%s'. lasterror=%lu", installRecordPath_.c_str(),
+          os::LastError());
+    return -1;
+  }
+  bool ok = platform::CopyFileWithTimes(scriptPath_, temp) == platform::kCopyOk;
+  ok = ok && SaveSymbols(temp) == 0 && record.SaveRecords(temp) == 0 &&
+       os::MoveFile(temp, installRecordPath_, true);
+  if (!ok) {
+    unsigned long error = os::LastError();
+    (void)os::DeleteFile(temp);
+    Trace("*** Error: install record file '%s' not written. lasterror=%lu",
+          installRecordPath_.c_str(), error);
+    return -1;
+  }
+  return 0;
+}
+
 int CHFS_Engine::Execute() {
   CHFS_MainSection mainSection(this);
   if (stepRunnerSetup_) stepRunnerSetup_(mainSection);
@@ -136,12 +159,9 @@ int CHFS_Engine::Execute() {
     return result;
   }
   if (!flags_.remove && !installRecordPath_.empty()) {
-    // The steps' own results are not checked: the install has succeeded, and
-    // a failed write shows in the log.
-    (void)os::DeleteFile(installRecordPath_);
-    (void)platform::CopyFileWithTimes(scriptPath_, installRecordPath_);
-    SaveSymbols(installRecordPath_);
-    record.SaveRecords(installRecordPath_);
+    // The install has succeeded whatever becomes of the file; a failed write
+    // shows in the log.
+    (void)WriteInstallRecordFile(record);
   }
   ReportOutcome(result);
   return result;

@@ -34,6 +34,7 @@ constexpr const char kEmptyItem[] = "(empty)";
 // Bound of one formatted Trace or TraceDetail line, prefix and NUL included.
 constexpr size_t kTraceBufferSize = 2048;
 
+class CHFS_InstallRecord;
 class CHFS_MainSection;
 
 class CHFS_Engine {
@@ -79,6 +80,7 @@ class CHFS_Engine {
   // order) replaced by what that descriptor reads; any other value as it is.
   std::string EvaluateDescriptors(const std::string& value);
   int LoadSymbolsSection(const std::string& section);
+  // 0, or -1 when a write failed (the file then lacks the symbols after it).
   int SaveSymbols(const std::string& file);
   int LoadSavedSymbols(const std::string& file);
   int InitBuiltInSymbols();
@@ -100,6 +102,7 @@ class CHFS_Engine {
   void ReadMainItems();
   void ShowTraceBox(const std::string& section, const std::string& key, const std::string& value);
   void ReportOutcome(int result);
+  int WriteInstallRecordFile(CHFS_InstallRecord& record);
 
   SymbolTable globalSymbols_;
   SymbolTable scriptSymbols_;

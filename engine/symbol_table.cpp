@@ -96,16 +96,17 @@ int CHFS_Engine::LoadSymbolsSection(const std::string& section) {
 int CHFS_Engine::SaveSymbols(const std::string& file) {
   char number[32];
   std::snprintf(number, sizeof(number), "%d", static_cast<int>(scriptSymbols_.size()));
-  SetINIVariable(*this, file, "Symbols", "TotalCount", number);
+  if (SetINIVariable(*this, file, "Symbols", "TotalCount", number) != 0) return -1;
   int i = 0;
   for (const auto& symbol : scriptSymbols_) {
     ++i;
     char key[32];
     std::snprintf(key, sizeof(key), "Name.%d", i);
-    SetINIVariable(*this, file, "Symbols", key, symbol.first);
+    if (SetINIVariable(*this, file, "Symbols", key, symbol.first) != 0) return -1;
     std::snprintf(key, sizeof(key), "Value.%d", i);
     // An empty value would remove the key; a pair of quotes reads back empty.
-    SetINIVariable(*this, file, "Symbols", key, symbol.second.empty() ? "\"\"" : symbol.second);
+    const std::string value = symbol.second.empty() ? "\"\"" : symbol.second;
+    if (SetINIVariable(*this, file, "Symbols", key, value) != 0) return -1;
   }
   return 0;
 }
