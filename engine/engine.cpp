@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "descriptors/ini_value.h"
 #include "descriptors/value_queries.h"
 #include "engine/builtin_symbols.h"
 #include "engine/install_record.h"

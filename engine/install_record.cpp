@@ -8,7 +8,6 @@
 #include "os/errors.h"
 #include "os/files.h"
 #include "platform/file_ops.h"
-#include "platform/path_utils.h"
 
 int CHFS_InstallRecord::BeginStep(int step) {
   if (entries_.size() >= kMaxRecords) return -1;
@@ -55,12 +54,6 @@ int CHFS_InstallRecord::PopRecord(int& item, std::string& param1) {
 int CHFS_InstallRecord::PopRecord(int& item) {
   std::string unused1, unused2, unused3;
   return PopRecord(item, unused1, unused2, unused3);
-}
-
-bool MakeTempFileBeside(const std::string& path, std::string& temp) {
-  std::string folder = platform::DirectoryOf(path);
-  if (folder.empty()) folder = ".";
-  return os::GetTempFileName(folder, "BRV", 0, temp) != 0;
 }
 
 bool CHFS_InstallRecord::WriteEntries(const std::string& file) {

@@ -16,10 +16,6 @@ struct RecordEntry {
   std::string Param3;
 };
 
-// A new, empty file in path's folder, which can replace path with a rename
-// (os::MoveFile with replaceExisting). False when none could be made.
-[[nodiscard]] bool MakeTempFileBeside(const std::string& path, std::string& temp);
-
 class CHFS_InstallRecord {
  public:
   static constexpr size_t kMaxRecords = 4096;

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "descriptors/ini_value.h"
 #include "os/ansi_codepage_posix.h"
 #include "os/profile_text.h"
 #include "os/reg_store_posix.h"
@@ -38,8 +39,11 @@ using testing_support::ReadFileBytes;
 using testing_support::WriteFileBytes;
 
 constexpr int kIniFiles = 3;
-constexpr int kIniItems = 60;
-constexpr int kRegItems = 30;
+constexpr int kIniItems = 45;
+// The last items write before the first header of f0.ini, which goes
+// through a copy of the file.
+constexpr int kSectionlessItems = 6;
+constexpr int kRegItems = 20;
 const char kOldIni[] = "[Main]\r\nOld=1\r\n";
 const char kOldRecord[] = "[Earlier]\r\nInstall=1\r\n[REC_0]\r\nTotalCount=0\r\n";
 
@@ -56,10 +60,16 @@ std::string Script(const std::string& folder) {
                   "[ProductInstall.Main]\r\nInstallRecordFile=" + folder + "\\hotfix.rec\r\n"
                   "StepCount=2\r\nStep1.Section=ProductInstall.UpdateINI\r\n"
                   "Step2.Section=ProductInstall.UpdateRegistry\r\n"
-                  "[ProductInstall.UpdateINI]\r\nItemCount=" + std::to_string(kIniItems) + "\r\n";
+                  "[ProductInstall.UpdateINI]\r\nItemCount=" +
+                  std::to_string(kIniItems + kSectionlessItems) + "\r\n";
   for (int i = 1; i <= kIniItems; ++i) {
     std::string n = std::to_string(i);
     s += "Item" + n + ".Key=INI:%DIR%\\" + IniName(i % kIniFiles) + ",Main,K" + n + "\r\n";
+    s += "Item" + n + ".Value=V" + n + "\r\n";
+  }
+  for (int i = kIniItems + 1; i <= kIniItems + kSectionlessItems; ++i) {
+    std::string n = std::to_string(i);
+    s += "Item" + n + ".Key=INI:%DIR%\\" + IniName(0) + ",,T" + n + "\r\n";
     s += "Item" + n + ".Value=V" + n + "\r\n";
   }
   s += "[ProductInstall.UpdateRegistry]\r\nRegCount=" + std::to_string(kRegItems) + "\r\n";
@@ -73,12 +83,19 @@ std::string Script(const std::string& folder) {
 
 // Every state an INI file may be in: the old text, then after each write.
 std::vector<std::string> IniStates(int file) {
-  os::ProfileText text(kOldIni);
-  std::vector<std::string> states{text.Text()};
+  std::string text = kOldIni;
+  std::vector<std::string> states{text};
   for (int i = 1; i <= kIniItems; ++i) {
     if (i % kIniFiles != file) continue;
-    (void)text.SetValue("Main", "K" + std::to_string(i), "V" + std::to_string(i));
-    states.push_back(text.Text());
+    os::ProfileText edited(text);
+    (void)edited.SetValue("Main", "K" + std::to_string(i), "V" + std::to_string(i));
+    states.push_back(text = edited.Text());
+  }
+  const std::string header = std::string("[") + kTempINISection + "]\r\n";
+  for (int i = kIniItems + 1; file == 0 && i <= kIniItems + kSectionlessItems; ++i) {
+    os::ProfileText edited(header + text);
+    (void)edited.SetValue(kTempINISection, "T" + std::to_string(i), "V" + std::to_string(i));
+    states.push_back(text = edited.Text().substr(header.size()));
   }
   return states;
 }
@@ -168,7 +185,7 @@ TEST_F(KillAtomicE2E, EveryFileIsOldOrWholeAfterAKill) {
       std::chrono::steady_clock::now() - start);
   std::string newRecord;
   ASSERT_TRUE(ReadFileBytes(Record(), newRecord));
-  ASSERT_NE(newRecord.find("[REC_90]"), std::string::npos) << "one entry per item";
+  ASSERT_NE(newRecord.find("[REC_71]"), std::string::npos) << "one entry per item";
   std::vector<std::vector<std::string>> iniStates;
   for (int f = 0; f < kIniFiles; ++f) {
     iniStates.push_back(IniStates(f));
@@ -179,14 +196,16 @@ TEST_F(KillAtomicE2E, EveryFileIsOldOrWholeAfterAKill) {
 
   const int runs = EnvironmentNumber("BREVANE_KILL_RUNS", 20);
   std::mt19937 random(static_cast<unsigned>(EnvironmentNumber("BREVANE_KILL_SEED", 20261208)));
-  // Half the kills fall near the end, where the record file is written, and
-  // some after it, so whole runs are checked the same way.
+  // A third of the kills fall in the first half, where the INI files are
+  // written, a third near the end, where the record file is, some after it
+  // so whole runs are checked the same way.
+  std::uniform_int_distribution<long long> early(0, took.count() / 2);
   std::uniform_int_distribution<long long> anywhere(0, took.count());
   std::uniform_int_distribution<long long> nearTheEnd(took.count() * 7 / 10, took.count() * 13 / 10);
   int killed = 0, oldRecords = 0, newRecords = 0, iniPartial = 0;
   for (int run = 0; run < runs; ++run) {
     PutOldFiles();
-    long long delay = run % 2 == 0 ? anywhere(random) : nearTheEnd(random);
+    long long delay = run % 3 == 0 ? early(random) : run % 3 == 1 ? anywhere(random) : nearTheEnd(random);
     SCOPED_TRACE("run " + std::to_string(run) + ", killed after " + std::to_string(delay) + " us");
     if (RunAndKill(std::chrono::microseconds(delay))) ++killed;
 
