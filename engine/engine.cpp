@@ -134,6 +134,12 @@ int CHFS_Engine::WriteInstallRecordFile(CHFS_InstallRecord& record) {
     return -1;
   }
   bool ok = platform::CopyFileWithTimes(scriptPath_, temp) == platform::kCopyOk;
+  // A read-only script (from a CD, say) must not give a read-only record:
+  // nothing could be written into it, and removal could not delete it.
+  unsigned long attributes = os::GetFileAttributes(temp);
+  if (ok && attributes != os::kInvalidFileAttributes && (attributes & os::kAttributeReadOnly) != 0) {
+    ok = os::SetFileAttributes(temp, attributes & ~static_cast<unsigned long>(os::kAttributeReadOnly));
+  }
   ok = ok && SaveSymbols(temp) == 0 && record.SaveRecords(temp) == 0 &&
        os::MoveFile(temp, installRecordPath_, true);
   if (!ok) {

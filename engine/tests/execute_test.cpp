@@ -137,6 +137,24 @@ TEST(ExecuteTest, RecordFileIsTheOldOrTheWholeNewOne) {
   EXPECT_GE(kept, 10);
 }
 
+TEST(ExecuteTest, AReadOnlyScriptGivesAWritableRecordFile) {
+  const std::string folder = testing_support::NewTestFolder();
+  const std::string recordPath = folder + "\\hotfix.rec";
+  EngineFixture f("[ProductInstall.Symbols]\r\nONE=1\r\n"
+                  "[ProductInstall.Main]\r\nInstallRecordFile=" + recordPath +
+                  "\r\nStepCount=1\r\nStep1.Section=ProductInstall.Run\r\n");
+  ASSERT_TRUE(os::SetFileAttributes(f.scriptPath, os::kAttributeReadOnly));
+  int undone = 0;
+  UseFixedHandler(f, 0, &undone);
+  EXPECT_EQ(f.engine->Execute(), 0);
+  std::string bytes;
+  ASSERT_TRUE(testing_support::ReadFileBytes(recordPath, bytes));
+  EXPECT_NE(bytes.find("Name.1=ONE"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("[REC_1]"), std::string::npos) << bytes;
+  EXPECT_EQ(0u, os::GetFileAttributes(recordPath) & os::kAttributeReadOnly);
+  EXPECT_TRUE(os::SetFileAttributes(f.scriptPath, os::kAttributeNormal));
+}
+
 TEST(ExecuteTest, SuccessWithoutRecordFileAndRemovalTexts) {
   EngineFixture f("[ProductInstall.Main]\r\nStepCount=1\r\nStep1.Section=ProductInstall.Run\r\n");
   int undone = 0;
