@@ -10,12 +10,15 @@
 // walk's own record, event handling and every read go through the engine as
 // in a real run.
 // Options: --small N (1000) --large N (10000) --repeat R (3).
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "bench/bench_support.h"
@@ -87,9 +90,21 @@ class SideRecordHandler : public CHFS_Section {
   CHFS_InstallRecord side_;
 };
 
-// Seconds for one whole run of the script: the engine's start-up (symbols
-// loaded) and its Execute.
-double RunOnce(const std::string& prefix, int items) {
+struct Cost {
+  double wall = 0;
+  double cpu = 0;  // user and system time of this process
+};
+
+double CpuSeconds() {
+  struct rusage usage {};
+  ::getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// One whole run of the script: the engine's start-up (symbols loaded) and
+// its Execute.
+Cost RunOnce(const std::string& prefix, int items) {
   std::string host = prefix + "/drive_c/bench";
   bench::RemoveTree(host);
   bench::MakeFolders(host);
@@ -103,7 +118,9 @@ double RunOnce(const std::string& prefix, int items) {
   flags.recordPath = "C:\\bench\\HotFix.ini";
   CHFS_TraceLog log("C:\\Brevane.log", flags);
   int result = -1;
-  double seconds = bench::Time([&] {
+  double cpuBefore = CpuSeconds();
+  Cost cost;
+  cost.wall = bench::Time([&] {
     CHFS_Engine engine(&log, "HotFix.ini", flags, nullptr);
     engine.SetStepRunnerSetup([&engine](CHFS_MainSection& walk) {
       walk.RegisterHandler("ProductInstall.UpdateSymbols",
@@ -113,13 +130,14 @@ double RunOnce(const std::string& prefix, int items) {
     });
     result = engine.Execute();
   });
+  cost.cpu = CpuSeconds() - cpuBefore;
   std::string scratch = bench::ReadFile(host + "/scratch.ini");
   if (result != 0 || scratch.find("Key49=") == std::string::npos) {
     std::fprintf(stderr, "bench: the run of %d items failed (%d); see %s\n", items, result,
                  prefix.c_str());
     std::exit(2);
   }
-  return seconds;
+  return cost;
 }
 
 }  // namespace
@@ -135,21 +153,24 @@ int main(int argc, char** argv) {
   ::setenv("BREVANE_PREFIX", prefix.c_str(), 1);
   os::sandbox::ResetForTesting();
 
-  std::vector<double> perItemSmall, perItemLarge, growth;
+  std::vector<double> wallSmall, wallLarge, cpuSmall, cpuLarge;
   for (int r = 0; r < repeat; ++r) {
-    double a = RunOnce(prefix, small) / small;
-    double b = RunOnce(prefix, large) / large;
-    perItemSmall.push_back(a);
-    perItemLarge.push_back(b);
+    Cost a = RunOnce(prefix, small);
+    Cost b = RunOnce(prefix, large);
+    wallSmall.push_back(a.wall / small);
+    wallLarge.push_back(b.wall / large);
+    cpuSmall.push_back(a.cpu / small);
+    cpuLarge.push_back(b.cpu / large);
   }
-  bench::Spread s = bench::SpreadOf(perItemSmall);
-  bench::Spread l = bench::SpreadOf(perItemLarge);
-  std::printf("script engine, %5d items: %8.0f items/s  (%.1f us/item, %.1f..%.1f)\n", small,
-              1 / s.median, s.median * 1e6, s.min * 1e6, s.max * 1e6);
-  std::printf("script engine, %5d items: %8.0f items/s  (%.1f us/item, %.1f..%.1f)\n", large,
-              1 / l.median, l.median * 1e6, l.min * 1e6, l.max * 1e6);
-  bool met = bench::Report("time per item, large vs small", "per item, small", perItemLarge,
-                           perItemSmall, 1.5);
+  for (auto [items, wall, cpu] : {std::make_tuple(small, &wallSmall, &cpuSmall),
+                                  std::make_tuple(large, &wallLarge, &cpuLarge)}) {
+    bench::Spread w = bench::SpreadOf(*wall);
+    bench::Spread c = bench::SpreadOf(*cpu);
+    std::printf("script engine, %5d items: %6.0f items/s, %7.1f us/item (%.1f..%.1f), cpu %6.1f us/item\n",
+                items, 1 / w.median, w.median * 1e6, w.min * 1e6, w.max * 1e6, c.median * 1e6);
+  }
+  bool met = bench::Report("time per item, large/small", "per item, small", wallLarge, wallSmall, 1.5);
+  met = bench::Report("cpu per item, large/small", "per item, small", cpuLarge, cpuSmall, 1.5) && met;
   bench::RemoveTree(work);
   return met ? 0 : 1;
 }
