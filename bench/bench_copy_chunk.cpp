@@ -46,28 +46,39 @@ int main(int argc, char** argv) {
     bench::WriteFile(prefix + "/drive_c/small/f" + std::to_string(i), small);
   }
 
+  // Every copy goes to a new file, after the writes before it are flushed.
+  const std::string drive = prefix + "/drive_c";
+  auto fresh = [&](const std::string& name) {
+    ::remove((drive + "/" + name).c_str());
+    bench::Sync();
+  };
+  auto freshSmall = [&](const char* tag) {
+    for (int i = 0; i < files; ++i) ::remove((drive + "/small/" + tag + std::to_string(i)).c_str());
+    bench::Sync();
+  };
+  auto copySmall = [&](const char* tag, bool ours) {
+    for (int i = 0; i < files; ++i) {
+      std::string from = "C:\\small\\f" + std::to_string(i);
+      std::string to = std::string("C:\\small\\") + tag + std::to_string(i);
+      if (ours) {
+        (void)platform::CopyFileWithTimes(from, to);
+      } else {
+        CopyWithBuffer(from, to, 1ul << 20);
+      }
+    }
+  };
   std::vector<double> bigOurs, bigLarge, smallOurs, smallLarge;
   for (int r = 0; r < repeat; ++r) {
-    bench::Sync();
+    fresh("big.copy");
     bigOurs.push_back(bench::Time([] {
       (void)platform::CopyFileWithTimes("C:\\big.bin", "C:\\big.copy");
     }));
-    bench::Sync();
+    fresh("big.copy2");
     bigLarge.push_back(bench::Time([] { CopyWithBuffer("C:\\big.bin", "C:\\big.copy2", 1ul << 20); }));
-    bench::Sync();
-    smallOurs.push_back(bench::Time([&] {
-      for (int i = 0; i < files; ++i) {
-        std::string n = std::to_string(i);
-        (void)platform::CopyFileWithTimes("C:\\small\\f" + n, "C:\\small\\c" + n);
-      }
-    }));
-    bench::Sync();
-    smallLarge.push_back(bench::Time([&] {
-      for (int i = 0; i < files; ++i) {
-        std::string n = std::to_string(i);
-        CopyWithBuffer("C:\\small\\f" + n, "C:\\small\\d" + n, 1ul << 20);
-      }
-    }));
+    freshSmall("c");
+    smallOurs.push_back(bench::Time([&] { copySmall("c", true); }));
+    freshSmall("d");
+    smallLarge.push_back(bench::Time([&] { copySmall("d", false); }));
   }
   if (bench::ReadFile(prefix + "/drive_c/big.copy") != bench::ReadFile(prefix + "/drive_c/big.bin")) {
     std::fprintf(stderr, "bench: the copy differs from its source\n");
