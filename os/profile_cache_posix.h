@@ -30,8 +30,8 @@ std::shared_ptr<const ProfileText> Load(const std::string& host);
 // Forgets the file at host; called after we replace it.
 void Forget(const std::string& host);
 
-// Tests only: the trust margin in seconds (2 by default, a coarse file
-// system's time stamp step); a negative value restores the default.
+// Tests and benchmarks only: the trust margin in seconds (2 by default, a
+// coarse file system's time stamp step); a negative value restores it.
 void SetTrustMarginForTesting(double seconds);
 
 }  // namespace profile_cache
