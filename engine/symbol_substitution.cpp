@@ -32,6 +32,16 @@ void ReplaceOneSymbol(std::string& text, const std::string& pattern, const std::
   text.swap(out);
 }
 
+// A run of text between two percent signs (or an end of the text).
+struct Stretch {
+  std::deque<std::string_view> pieces;  // never an empty piece
+  size_t size = 0;
+  int prev = -1;
+  int next = -1;
+  int born = 0;  // the pass that made it; 0 for the original text
+  bool alive = true;
+};
+
 // The text as a list of the stretches between its percent signs; a symbol
 // reference is a stretch with a neighbour on each side whose text is the
 // name. Stretches are made of pieces of the original text and of symbol
@@ -44,14 +54,6 @@ class Substitution {
   std::string Run(const std::string& text);
 
  private:
-  struct Stretch {
-    std::deque<std::string_view> pieces;  // never an empty piece
-    size_t size = 0;
-    int prev = -1;
-    int next = -1;
-    int born = 0;  // the pass that made it; 0 for the original text
-    bool alive = true;
-  };
   // A symbol as the walk meets it: its table, then its name.
   struct Key {
     int table;
@@ -61,6 +63,8 @@ class Substitution {
     }
   };
 
+  Stretch& At(int id) { return stretches_[static_cast<size_t>(id)]; }
+  const Stretch& At(int id) const { return stretches_[static_cast<size_t>(id)]; }
   int Add(std::deque<std::string_view> pieces, int prev, int next);
   void Index(int id, const Key* after);
   std::string TextOf(const Stretch& s) const;
@@ -99,7 +103,7 @@ std::string Substitution::TextOf(const Stretch& s) const {
 // Notes the stretch under every symbol it names that the walk has yet to
 // reach (after is the symbol being visited now, null before the walk).
 void Substitution::Index(int id, const Key* after) {
-  const Stretch& s = stretches_[static_cast<size_t>(id)];
+  const Stretch& s = At(id);
   if (s.prev < 0 || s.next < 0 || s.size > longest_) return;
   std::string name = TextOf(s);
   for (int t = 0; t < 2; ++t) {
@@ -112,7 +116,7 @@ void Substitution::Index(int id, const Key* after) {
 
 bool Substitution::Matches(int id, const std::string& name) const {
   if (id < 0) return false;
-  const Stretch& s = stretches_[static_cast<size_t>(id)];
+  const Stretch& s = At(id);
   if (!s.alive || s.prev < 0 || s.next < 0 || s.born == pass_ || s.size != name.size()) return false;
   size_t at = 0;
   for (std::string_view p : s.pieces) {
@@ -137,37 +141,47 @@ std::deque<std::string_view> Joined(std::deque<std::string_view>& a, std::string
   return out;
 }
 
-// Replaces "%<stretch at>%" by value; returns the last stretch it made.
-int Substitution::Replace(int at, const std::string& value, const Key& key) {
-  const int left = stretches_[static_cast<size_t>(at)].prev;
-  const int right = stretches_[static_cast<size_t>(at)].next;
+// The stretches of a value: its text cut at its percent signs.
+std::vector<std::string_view> CutAtPercents(const std::string& value) {
   std::vector<std::string_view> parts;
   for (size_t from = 0;;) {
     size_t percent = value.find('%', from);
-    parts.emplace_back(value.data() + from, (percent == std::string::npos ? value.size() : percent) - from);
-    if (percent == std::string::npos) break;
+    size_t end = percent == std::string::npos ? value.size() : percent;
+    parts.emplace_back(value.data() + from, end - from);
+    if (percent == std::string::npos) return parts;
     from = percent + 1;
   }
-  Stretch& l = stretches_[static_cast<size_t>(left)];
-  Stretch& r = stretches_[static_cast<size_t>(right)];
-  // The character before the search position: the value's last, or for an
-  // empty value the one before the reference (a percent sign is none).
+}
+
+// Drops the backslash that starts right when the character before the search
+// position (the value's last, or for an empty value the one before the
+// reference; a percent sign is none) is one too, unless it ends the text.
+void CollapseBackslash(const std::deque<std::string_view>& left, size_t leftSize,
+                       const std::vector<std::string_view>& parts, Stretch& right) {
   char before = '\0';
   if (!parts.back().empty()) {
     before = parts.back().back();
-  } else if (parts.size() == 1 && l.size > 0) {
-    before = l.pieces.back().back();
+  } else if (parts.size() == 1 && leftSize > 0) {
+    before = left.back().back();
   }
-  if (before == '\\' && r.size > 0 && r.pieces.front().front() == '\\' && (r.size >= 2 || r.next >= 0)) {
-    r.pieces.front().remove_prefix(1);
-    if (r.pieces.front().empty()) r.pieces.pop_front();
-    --r.size;
-  }
-  l.alive = r.alive = stretches_[static_cast<size_t>(at)].alive = false;
-  const int outerPrev = l.prev;
-  const int outerNext = r.next;
-  std::deque<std::string_view> leftPieces = std::move(l.pieces);
-  std::deque<std::string_view> rightPieces = std::move(r.pieces);
+  if (before != '\\' || right.size == 0 || right.pieces.front().front() != '\\') return;
+  if (right.size < 2 && right.next < 0) return;
+  right.pieces.front().remove_prefix(1);
+  if (right.pieces.front().empty()) right.pieces.pop_front();
+  --right.size;
+}
+
+// Replaces "%<stretch at>%" by value; returns the last stretch it made.
+int Substitution::Replace(int at, const std::string& value, const Key& key) {
+  const int left = At(at).prev;
+  const int right = At(at).next;
+  std::vector<std::string_view> parts = CutAtPercents(value);
+  CollapseBackslash(At(left).pieces, At(left).size, parts, At(right));
+  At(left).alive = At(right).alive = At(at).alive = false;
+  const int outerPrev = At(left).prev;
+  const int outerNext = At(right).next;
+  std::deque<std::string_view> leftPieces = std::move(At(left).pieces);
+  std::deque<std::string_view> rightPieces = std::move(At(right).pieces);
   std::deque<std::string_view> none;
   std::vector<int> made;
   if (parts.size() == 1) {
@@ -180,10 +194,10 @@ int Substitution::Replace(int at, const std::string& value, const Key& key) {
       made.push_back(Add(std::move(inner), made.back(), -1));
     }
     made.push_back(Add(Joined(none, parts.back(), rightPieces), made.back(), outerNext));
-    for (size_t i = 0; i + 1 < made.size(); ++i) stretches_[static_cast<size_t>(made[i])].next = made[i + 1];
+    for (size_t i = 0; i + 1 < made.size(); ++i) At(made[i]).next = made[i + 1];
   }
-  if (outerPrev >= 0) stretches_[static_cast<size_t>(outerPrev)].next = made.front();
-  if (outerNext >= 0) stretches_[static_cast<size_t>(outerNext)].prev = made.back();
+  if (outerPrev >= 0) At(outerPrev).next = made.front();
+  if (outerNext >= 0) At(outerNext).prev = made.back();
   if (head_ == left) head_ = made.front();
   // New stretches may name symbols later in the walk.
   for (int id : made) Index(id, &key);
@@ -199,24 +213,24 @@ void Substitution::Pass(const Key& key, const std::vector<int>& places) {
   for (int place : places) {
     if (!Matches(place, name)) continue;
     int run = place;
-    while (Matches(stretches_[static_cast<size_t>(run)].prev, name)) run = stretches_[static_cast<size_t>(run)].prev;
+    while (Matches(At(run).prev, name)) run = At(run).prev;
     while (Matches(run, name)) {
       int last = Replace(run, value, key);
-      run = stretches_[static_cast<size_t>(last)].next;
+      run = At(last).next;
     }
   }
 }
 
 std::string Substitution::Join() const {
   size_t size = 0;
-  for (int id = head_; id >= 0; id = stretches_[static_cast<size_t>(id)].next) {
-    size += stretches_[static_cast<size_t>(id)].size + 1;
+  for (int id = head_; id >= 0; id = At(id).next) {
+    size += At(id).size + 1;
   }
   std::string out;
   out.reserve(size);
-  for (int id = head_; id >= 0; id = stretches_[static_cast<size_t>(id)].next) {
+  for (int id = head_; id >= 0; id = At(id).next) {
     if (id != head_) out += '%';
-    for (std::string_view p : stretches_[static_cast<size_t>(id)].pieces) out.append(p.data(), p.size());
+    for (std::string_view p : At(id).pieces) out.append(p.data(), p.size());
   }
   return out;
 }
@@ -228,7 +242,7 @@ std::string Substitution::Run(const std::string& text) {
     std::deque<std::string_view> pieces;
     if (end > from) pieces.emplace_back(text.data() + from, end - from);
     int id = Add(std::move(pieces), stretches_.empty() ? -1 : static_cast<int>(stretches_.size() - 1), -1);
-    if (id > 0) stretches_[static_cast<size_t>(id - 1)].next = id;
+    if (id > 0) At(id - 1).next = id;
     if (percent == std::string::npos) break;
     from = percent + 1;
   }
