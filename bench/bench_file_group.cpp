@@ -6,6 +6,9 @@
 //     itself: three copies per file by design),
 //   - the removal of that install with /U: (the backups copied back), against
 //     `cp -a` of the backup folder.
+// Both last cases write over existing files, which costs more than writing
+// new ones (the file system flushes a file truncated and written again when
+// it is closed), so they are also compared with `cp -a` over an existing copy.
 // Options: --files N (2000) --mb M (200, the total size) --repeat R (3).
 #include <sys/stat.h>
 
@@ -77,6 +80,13 @@ double CopyTree(const std::string& from, const std::string& to) {
   return bench::TimeRun({{"/bin/cp", "-a", from, to}, {}, "", "", ""});
 }
 
+// cp -a into a tree that already holds every file: each is truncated and
+// written again, as an install over installed files must do.
+double CopyOver(const std::string& from, const std::string& to) {
+  bench::Sync();
+  return bench::TimeRun({{"/bin/cp", "-a", from + "/.", to}, {}, "", "", ""});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,7 +105,7 @@ int main(int argc, char** argv) {
               static_cast<double>(bench::TreeBytes(package + "/FileGroup1")) / 1048576.0,
               tree.folders.size());
 
-  std::vector<double> empty, populated, removal, cpTree, cpTree2, cpBackup;
+  std::vector<double> empty, populated, removal, cpTree, cpTree2, cpOver, cpBackup, cpBackupOver;
   for (int r = 0; r < repeat; ++r) {
     std::string prefix = work + "/machine";
     bench::RemoveTree(prefix);
@@ -108,15 +118,19 @@ int main(int argc, char** argv) {
     bench::Sync();
     empty.push_back(bench::TimeRun(install));
     cpTree2.push_back(CopyTree(package + "/FileGroup1", work + "/cp-tree"));
+    cpOver.push_back(CopyOver(package + "/FileGroup1", work + "/cp-tree"));
     bench::Sync();
     populated.push_back(bench::TimeRun(install));
     cpBackup.push_back(CopyTree(prefix + "/drive_c/bench/backup", work + "/cp-backup"));
+    cpBackupOver.push_back(CopyOver(prefix + "/drive_c/bench/backup", work + "/cp-tree"));
     bench::Sync();
     removal.push_back(bench::TimeRun(remove));
   }
   bool met = bench::Report("install into empty target", "cp -a tree", empty, cpTree, 1.3);
   met = bench::Report("install into populated target", "cp -a tree", populated, cpTree2, 3.5) && met;
+  bench::Report("install into populated target", "cp -a over a copy", populated, cpOver, 0);
   bench::Report("removal (/U:) of that install", "cp -a backups", removal, cpBackup, 0);
+  bench::Report("removal (/U:) of that install", "cp -a backups over", removal, cpBackupOver, 0);
   bench::RemoveTree(work);
   return met ? 0 : 1;
 }
