@@ -117,7 +117,8 @@ void Substitution::Index(int id, const Key* after) {
 bool Substitution::Matches(int id, const std::string& name) const {
   if (id < 0) return false;
   const Stretch& s = At(id);
-  if (!s.alive || s.prev < 0 || s.next < 0 || s.born == pass_ || s.size != name.size()) return false;
+  if (!s.alive || s.prev < 0 || s.next < 0 || s.born == pass_) return false;
+  if (s.size != name.size()) return false;
   size_t at = 0;
   for (std::string_view p : s.pieces) {
     if (name.compare(at, p.size(), p.data(), p.size()) != 0) return false;
@@ -241,7 +242,8 @@ std::string Substitution::Run(const std::string& text) {
     size_t end = percent == std::string::npos ? text.size() : percent;
     std::deque<std::string_view> pieces;
     if (end > from) pieces.emplace_back(text.data() + from, end - from);
-    int id = Add(std::move(pieces), stretches_.empty() ? -1 : static_cast<int>(stretches_.size() - 1), -1);
+    int prev = static_cast<int>(stretches_.size()) - 1;
+    int id = Add(std::move(pieces), prev, -1);
     if (id > 0) At(id - 1).next = id;
     if (percent == std::string::npos) break;
     from = percent + 1;
@@ -273,7 +275,9 @@ std::string SubstituteSymbolsOneByOne(const std::string& text, const SymbolMap& 
   std::string work = text;
   if (work.find('%') == std::string::npos) return work;
   for (const SymbolMap* table : {&global, &script}) {
-    for (const auto& symbol : *table) ReplaceOneSymbol(work, "%" + symbol.first + "%", symbol.second);
+    for (const auto& symbol : *table) {
+      ReplaceOneSymbol(work, "%" + symbol.first + "%", symbol.second);
+    }
   }
   return work;
 }
