@@ -10,6 +10,7 @@
 
 #include "engine/command_line.h"
 #include "engine/reporter.h"
+#include "engine/symbol_substitution.h"
 #include "engine/window_port.h"
 
 #if defined(__GNUC__)
@@ -106,6 +107,7 @@ class CHFS_Engine {
 
   SymbolTable globalSymbols_;
   SymbolTable scriptSymbols_;
+  SymbolNameFacts symbolNames_;  // of both tables; every name put in is noted
   std::string scriptPath_;
   std::string installRecordPath_;
   std::string mainSectionName_;
