@@ -4,6 +4,8 @@
 #include "descriptors/ini_value.h"
 #include "os/files.h"
 #include "os/machine.h"
+#include "platform/file_ops.h"
+#include "platform/path_utils.h"
 
 namespace {
 
@@ -63,19 +65,22 @@ int ApplyTempINICopy(const std::string& copy, const std::string& file) {
   if (!source) return -1;
   const std::string backup = file + ".bak";
   (void)os::DeleteFile(backup);
-  (void)os::MoveFile(file, backup);
-  os::UniqueFile target = os::CreateFile(file, os::kGenericRead | os::kGenericWrite, os::kShareNone,
+  if (platform::CopyFileWithTimes(file, backup) != platform::kCopyOk) return -2;
+  std::string temp;
+  if (!MakeTempFileBeside(file, temp)) return -2;
+  os::UniqueFile target = os::CreateFile(temp, os::kGenericRead | os::kGenericWrite, os::kShareNone,
                                          os::kCreateAlways);
-  if (!target) {
-    (void)os::MoveFile(backup, file);
-    return -2;
-  }
-  if (!CopyBlocks(source.get(), target.get(), true)) {
-    // A half-written file must not stand in for the earlier content.
-    target.reset();
-    (void)os::DeleteFile(file);
-    (void)os::MoveFile(backup, file);
+  bool written = target && CopyBlocks(source.get(), target.get(), true);
+  target.reset();
+  if (!written || !os::MoveFile(temp, file, true)) {
+    (void)os::DeleteFile(temp);
     return -2;
   }
   return 0;
+}
+
+bool MakeTempFileBeside(const std::string& path, std::string& temp) {
+  std::string folder = platform::DirectoryOf(path);
+  if (folder.empty()) folder = ".";
+  return os::GetTempFileName(folder, "BRV", 0, temp) != 0;
 }

@@ -32,7 +32,13 @@ std::string QueryINIValue(CHFS_Engine& engine, const std::string& value);
 // when the file cannot be opened, -2 when the copy cannot be created.
 [[nodiscard]] int MakeTempINICopy(const std::string& file, std::string& copy);
 
-// Moves file to file + ".bak" and writes the copy back under file's name
-// without the header line. 0; -1 when the copy cannot be opened, -2 when
-// the file cannot be created anew (the backup then goes back).
+// Writes the copy back under file's name without the header line, keeping
+// the earlier content in file + ".bak". The new text is written beside the
+// file and replaces it in one step, so a run stopped part way leaves the old
+// file or the new one. 0; -1 when the copy cannot be opened, -2 when the
+// backup or the new file cannot be made (the file is then as it was).
 [[nodiscard]] int ApplyTempINICopy(const std::string& copy, const std::string& file);
+
+// A new, empty file in path's folder, which can replace path with a rename
+// (os::MoveFile with replaceExisting). False when none could be made.
+[[nodiscard]] bool MakeTempFileBeside(const std::string& path, std::string& temp);

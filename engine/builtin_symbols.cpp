@@ -99,6 +99,7 @@ int CHFS_Engine::InitBuiltInSymbols() {
     char name[8];
     std::snprintf(name, sizeof(name), "x%02x", code);
     globalSymbols_[name] = std::string(1, static_cast<char>(code));
+    symbolNames_.Note(name);
   }
   return 0;
 }

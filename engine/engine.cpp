@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "descriptors/ini_value.h"
 #include "descriptors/value_queries.h"
 #include "engine/builtin_symbols.h"
 #include "engine/install_record.h"
@@ -122,12 +123,43 @@ void CHFS_Engine::ReportOutcome(int result) {
   reporter_->AddDetailText(text, 0);
 }
 
+// The script, the symbols and the record are put together beside the
+// record file's place and moved there in one step: a run stopped part way
+// leaves the earlier file or the whole new one, never a mix of the two.
+int CHFS_Engine::WriteInstallRecordFile(CHFS_InstallRecord& record) {
+  std::string temp;
+  if (!MakeTempFileBeside(installRecordPath_, temp)) {
+    Trace("*** Error: no temporary file beside '%s'. lasterror=%lu", installRecordPath_.c_str(),
+          os::LastError());
+    return -1;
+  }
+  bool ok = platform::CopyFileWithTimes(scriptPath_, temp) == platform::kCopyOk;
+  // A read-only script (from a CD, say) must not give a read-only record:
+  // nothing could be written into it, and removal could not delete it.
+  unsigned long attributes = os::GetFileAttributes(temp);
+  if (ok && attributes != os::kInvalidFileAttributes && (attributes & os::kAttributeReadOnly) != 0) {
+    ok = os::SetFileAttributes(temp, attributes & ~static_cast<unsigned long>(os::kAttributeReadOnly));
+  }
+  ok = ok && SaveSymbols(temp) == 0 && record.SaveRecords(temp) == 0 &&
+       os::MoveFile(temp, installRecordPath_, true);
+  if (!ok) {
+    unsigned long error = os::LastError();
+    (void)os::DeleteFile(temp);
+    Trace("*** Error: install record file '%s' not written. lasterror=%lu",
+          installRecordPath_.c_str(), error);
+    return -1;
+  }
+  return 0;
+}
+
 int CHFS_Engine::Execute() {
   CHFS_MainSection mainSection(this);
   if (stepRunnerSetup_) stepRunnerSetup_(mainSection);
   CHFS_InstallRecord record(this);
   int result = mainSection.Run(mainSectionName_, record);
-  if (result >= 0 && !flags_.remove && !installRecordPath_.empty() && !WriteInstallRecordFile(record)) {
+  // A hotfix whose record file cannot be written could never be removed:
+  // the install counts as failed and is rolled back.
+  if (result >= 0 && !flags_.remove && !installRecordPath_.empty() && WriteInstallRecordFile(record) != 0) {
     result = -1;
   }
   if (result < 0) {
@@ -140,18 +172,4 @@ int CHFS_Engine::Execute() {
   }
   ReportOutcome(result);
   return result;
-}
-
-bool CHFS_Engine::WriteInstallRecordFile(CHFS_InstallRecord& record) {
-  (void)os::DeleteFile(installRecordPath_);
-  bool written = platform::CopyFileWithTimes(scriptPath_, installRecordPath_) == platform::kCopyOk;
-  written = written && SaveSymbols(installRecordPath_) == 0;
-  written = written && record.SaveRecords(installRecordPath_) == 0;
-  if (written) return true;
-  // A hotfix whose record file is missing or cut short could never be
-  // removed: the install counts as failed and is rolled back.
-  Trace("*** Runtime error: Install record file '%s' could not be written. lasterror=%lu",
-        installRecordPath_.c_str(), os::LastError());
-  (void)os::DeleteFile(installRecordPath_);
-  return false;
 }

@@ -10,6 +10,7 @@
 
 #include "engine/command_line.h"
 #include "engine/reporter.h"
+#include "engine/symbol_substitution.h"
 #include "engine/window_port.h"
 
 #if defined(__GNUC__)
@@ -80,7 +81,7 @@ class CHFS_Engine {
   // order) replaced by what that descriptor reads; any other value as it is.
   std::string EvaluateDescriptors(const std::string& value);
   int LoadSymbolsSection(const std::string& section);
-  // Writes the [Symbols] section; -1 when a write failed.
+  // 0, or -1 when a write failed (the file then lacks the symbols after it).
   int SaveSymbols(const std::string& file);
   int LoadSavedSymbols(const std::string& file);
   int InitBuiltInSymbols();
@@ -99,15 +100,14 @@ class CHFS_Engine {
 
  private:
   void InitModuleFolder();
-  // The record file of a successful install: the script, the symbols and
-  // the entries. False (logged, the partial file deleted) when any write failed.
-  bool WriteInstallRecordFile(CHFS_InstallRecord& record);
   void ReadMainItems();
   void ShowTraceBox(const std::string& section, const std::string& key, const std::string& value);
   void ReportOutcome(int result);
+  int WriteInstallRecordFile(CHFS_InstallRecord& record);
 
   SymbolTable globalSymbols_;
   SymbolTable scriptSymbols_;
+  SymbolNameFacts symbolNames_;  // of both tables; every name put in is noted
   std::string scriptPath_;
   std::string installRecordPath_;
   std::string mainSectionName_;

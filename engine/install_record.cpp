@@ -5,6 +5,9 @@
 #include "descriptors/ini_value.h"
 #include "engine/c_numbers.h"
 #include "engine/engine.h"
+#include "os/errors.h"
+#include "os/files.h"
+#include "platform/file_ops.h"
 
 int CHFS_InstallRecord::BeginStep(int step) {
   if (entries_.size() >= kMaxRecords) return -1;
@@ -53,25 +56,48 @@ int CHFS_InstallRecord::PopRecord(int& item) {
   return PopRecord(item, unused1, unused2, unused3);
 }
 
-int CHFS_InstallRecord::SaveRecords(const std::string& file) {
-  if (engine_ == nullptr) return -1;
+bool CHFS_InstallRecord::WriteEntries(const std::string& file) {
   char number[32];
   std::snprintf(number, sizeof(number), "%d", static_cast<int>(entries_.size()));
-  // Every write is tried; one that fails makes the whole file unusable.
-  bool failed = SetINIVariable(*engine_, file, "REC_0", "TotalCount", number) != 0;
+  if (SetINIVariable(*engine_, file, "REC_0", "TotalCount", number) != 0) return false;
   int n = 0;
   for (const RecordEntry& entry : entries_) {
     char section[32];
     std::snprintf(section, sizeof(section), "REC_%d", ++n);
-    std::snprintf(number, sizeof(number), "%d", entry.step);
-    failed = SetINIVariable(*engine_, file, section, "SectionIndex", number) != 0 || failed;
+    char step[32];
+    std::snprintf(step, sizeof(step), "%d", entry.step);
     std::snprintf(number, sizeof(number), "%d", entry.item);
-    failed = SetINIVariable(*engine_, file, section, "ItemIndex", number) != 0 || failed;
-    failed = SetINIVariable(*engine_, file, section, "Param1", entry.Param1) != 0 || failed;
-    failed = SetINIVariable(*engine_, file, section, "Param2", entry.Param2) != 0 || failed;
-    failed = SetINIVariable(*engine_, file, section, "Param3", entry.Param3) != 0 || failed;
+    if (SetINIVariable(*engine_, file, section, "SectionIndex", step) != 0 ||
+        SetINIVariable(*engine_, file, section, "ItemIndex", number) != 0 ||
+        SetINIVariable(*engine_, file, section, "Param1", entry.Param1) != 0 ||
+        SetINIVariable(*engine_, file, section, "Param2", entry.Param2) != 0 ||
+        SetINIVariable(*engine_, file, section, "Param3", entry.Param3) != 0) {
+      return false;
+    }
   }
-  return failed ? -1 : 0;
+  return true;
+}
+
+int CHFS_InstallRecord::SaveRecords(const std::string& file) {
+  if (engine_ == nullptr) return -1;
+  std::string temp;
+  if (!MakeTempFileBeside(file, temp)) {
+    engine_->Trace("*** Error: no temporary file beside '%s'. lasterror=%lu", file.c_str(),
+                   os::LastError());
+    return -1;
+  }
+  // A record that misses an entry would leave that change in place at
+  // removal: the file is replaced only by a complete one.
+  bool ok = !platform::PathExists(file) || platform::CopyFileWithTimes(file, temp) == platform::kCopyOk;
+  ok = ok && WriteEntries(temp) && os::MoveFile(temp, file, true);
+  if (!ok) {
+    unsigned long error = os::LastError();
+    (void)os::DeleteFile(temp);
+    engine_->Trace("*** Error: install record file '%s' not written. lasterror=%lu", file.c_str(),
+                   error);
+    return -1;
+  }
+  return 0;
 }
 
 int CHFS_InstallRecord::LoadRecords(const std::string& file) {

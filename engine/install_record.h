@@ -38,12 +38,18 @@ class CHFS_InstallRecord {
   [[nodiscard]] int CurrentStep() const { return currentStep_; }
   [[nodiscard]] const std::vector<RecordEntry>& Entries() const { return entries_; }
 
-  // -1 without an engine, or when any write failed (every write is tried).
+  // Adds the entries to what file holds (REC_0 TotalCount, then REC_1...
+  // SectionIndex, ItemIndex, Param1-3; an empty text leaves its key out),
+  // written into a copy beside it that then replaces it in one step: a run
+  // stopped part way leaves the earlier file or the whole new one. -1 when
+  // anything failed; the file is then as it was and no copy is left.
   int SaveRecords(const std::string& file);
   int LoadRecords(const std::string& file);
 
  private:
   CHFS_Engine* engine_;
+  [[nodiscard]] bool WriteEntries(const std::string& file);
+
   std::vector<RecordEntry> entries_;
   int currentStep_ = 0;
 };

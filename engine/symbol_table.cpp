@@ -5,41 +5,17 @@
 #include "engine/engine.h"
 #include "os/profile.h"
 
-namespace {
-
-// One substitution pass for one symbol over the whole text. Equivalent to
-// replacing each occurrence in turn and resuming the search behind the
-// inserted value, but built in one sweep so a large text costs linear time.
-void ReplaceOneSymbol(std::string& text, const std::string& pattern, const std::string& value) {
-  size_t found = text.find(pattern);
-  if (found == std::string::npos) return;
-  std::string out;
-  out.reserve(text.size() + value.size());
-  size_t pos = 0;
-  while (found != std::string::npos) {
-    out.append(text, pos, found - pos);
-    out += value;
-    pos = found + pattern.size();
-    // %TEMP%\x with TEMP ending in "\" gives one backslash; a doubled
-    // backslash that ends the text stays.
-    if (!out.empty() && pos + 1 < text.size() && text[pos] == '\\' && out.back() == '\\') ++pos;
-    found = text.find(pattern, pos);
-  }
-  out.append(text, pos, std::string::npos);
-  text.swap(out);
-}
-
-}  // namespace
-
 int CHFS_Engine::SetGlobalSymbol(const std::string& name, const std::string& value) {
   Trace("@ Update Global Symbol table: '%s'='%s'", name.c_str(), value.c_str());
   globalSymbols_[name] = value;
+  symbolNames_.Note(name);
   return 0;
 }
 
 int CHFS_Engine::SetSymbol(const std::string& name, const std::string& value) {
   Trace("@ Update Symbol table: '%s'='%s'", name.c_str(), value.c_str());
   scriptSymbols_[name] = value;
+  symbolNames_.Note(name);
   return 0;
 }
 
@@ -62,14 +38,7 @@ std::string CHFS_Engine::ReplaceSymbols(const std::string& text) const {
   if (text.size() > 2 && text.front() == '"' && text.back() == '"') {
     return text.substr(1, text.size() - 2);
   }
-  std::string work = text;
-  if (work.find('%') == std::string::npos) return work;
-  for (const SymbolTable* table : {&globalSymbols_, &scriptSymbols_}) {
-    for (const auto& symbol : *table) {
-      ReplaceOneSymbol(work, "%" + symbol.first + "%", symbol.second);
-    }
-  }
-  return work;
+  return SubstituteSymbols(text, globalSymbols_, scriptSymbols_, symbolNames_);
 }
 
 std::string CHFS_Engine::EvaluateDescriptors(const std::string& value) {
@@ -96,19 +65,19 @@ int CHFS_Engine::LoadSymbolsSection(const std::string& section) {
 int CHFS_Engine::SaveSymbols(const std::string& file) {
   char number[32];
   std::snprintf(number, sizeof(number), "%d", static_cast<int>(scriptSymbols_.size()));
-  bool failed = SetINIVariable(*this, file, "Symbols", "TotalCount", number) != 0;
+  if (SetINIVariable(*this, file, "Symbols", "TotalCount", number) != 0) return -1;
   int i = 0;
   for (const auto& symbol : scriptSymbols_) {
     ++i;
     char key[32];
     std::snprintf(key, sizeof(key), "Name.%d", i);
-    failed = SetINIVariable(*this, file, "Symbols", key, symbol.first) != 0 || failed;
+    if (SetINIVariable(*this, file, "Symbols", key, symbol.first) != 0) return -1;
     std::snprintf(key, sizeof(key), "Value.%d", i);
     // An empty value would remove the key; a pair of quotes reads back empty.
-    failed = SetINIVariable(*this, file, "Symbols", key, symbol.second.empty() ? "\"\"" : symbol.second) != 0 ||
-             failed;
+    const std::string value = symbol.second.empty() ? "\"\"" : symbol.second;
+    if (SetINIVariable(*this, file, "Symbols", key, value) != 0) return -1;
   }
-  return failed ? -1 : 0;
+  return 0;
 }
 
 int CHFS_Engine::LoadSavedSymbols(const std::string& file) {

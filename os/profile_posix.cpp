@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "os/errors.h"
 #include "os/machine.h"
 #include "os/profile.h"
+#include "os/profile_cache_posix.h"
 #include "os/profile_text.h"
 #include "os/sandbox_posix.h"
 #include "os/unique_handle.h"
@@ -48,35 +50,11 @@ struct FdTraits {
 };
 using UniqueFd = UniqueHandle<int, FdTraits>;
 
-// The whole file; false (last error set) when it cannot be read.
-bool ReadWholeFile(const std::string& host, std::string& bytes) {
-  UniqueFd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd) {
-    SetLastError(errno == ENOENT ? kErrorFileNotFound : Win32FromErrno(errno));
-    return false;
-  }
-  struct stat st;
-  if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
-    SetLastError(kErrorAccessDenied);
-    return false;
-  }
-  bytes.clear();
-  char buffer[65536];
-  for (;;) {
-    ssize_t got = ::read(fd.get(), buffer, sizeof(buffer));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      SetLastError(Win32FromErrno(errno));
-      return false;
-    }
-    if (got == 0) return true;
-    bytes.append(buffer, static_cast<size_t>(got));
-  }
-}
-
-bool LoadProfile(const std::string& path, std::string& bytes) {
+// The parsed file; null (last error set) when it cannot be read.
+std::shared_ptr<const ProfileText> LoadProfile(const std::string& path) {
   std::string host;
-  return ProfileHostPath(path, host) && ReadWholeFile(host, bytes);
+  if (!ProfileHostPath(path, host)) return nullptr;
+  return profile_cache::Load(host);
 }
 
 // The real API hands out C strings: a value holding a NUL ends there.
@@ -186,7 +164,7 @@ class FolderLock {
 bool EditProfile(const std::string& host, const std::string& section, const char* key,
                  const char* value) {
   std::string bytes;
-  bool existed = ReadWholeFile(host, bytes);
+  bool existed = profile_cache::ReadFresh(host, bytes);
   if (!existed && LastError() != kErrorFileNotFound) return false;
   ProfileText text(bytes);
   bool changed;
@@ -198,8 +176,10 @@ bool EditProfile(const std::string& host, const std::string& section, const char
     changed = text.SetValue(section, key, value);
   }
   // Deleting from a missing file leaves an empty file, as on Windows.
-  if (changed || !existed) return ReplaceFile(host, text.Text());
-  return true;
+  if (!changed && existed) return true;
+  bool replaced = ReplaceFile(host, text.Text());
+  profile_cache::Forget(host);
+  return replaced;
 }
 
 }  // namespace
@@ -208,9 +188,9 @@ unsigned long GetProfileString(const std::string& path, const std::string& secti
                                const std::string& key, const std::string& defaultValue,
                                std::string& value, unsigned long bufferSize) {
   if (bufferSize == 0) return 0;
-  std::string bytes;
   std::string found;
-  bool present = LoadProfile(path, bytes) && ProfileText(bytes).FindValue(section, key, found);
+  std::shared_ptr<const ProfileText> text = LoadProfile(path);
+  bool present = text && text->FindValue(section, key, found);
   if (present) {
     value = WithoutQuotes(UpToNul(found));
     SetLastError(kErrorSuccess);
@@ -224,10 +204,10 @@ unsigned long GetProfileString(const std::string& path, const std::string& secti
 }
 
 std::vector<std::string> GetProfileSection(const std::string& path, const std::string& section) {
-  std::string bytes;
   std::vector<std::string> entries;
-  if (!LoadProfile(path, bytes)) return entries;
-  if (!ProfileText(bytes).SectionEntries(section, entries)) {
+  std::shared_ptr<const ProfileText> text = LoadProfile(path);
+  if (!text) return entries;
+  if (!text->SectionEntries(section, entries)) {
     SetLastError(kErrorFileNotFound);
     return entries;
   }
@@ -262,9 +242,15 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
   if (!AllowChange(ChangeKind::kProfileWrite, path)) return false;
   std::string host;
   if (!ProfileHostPath(path, host)) return false;
-  host = WithoutLink(host);
-  FolderLock turn(host);
-  if (!EditProfile(host, section, key, value)) return false;
+  std::string target = WithoutLink(host);
+  bool edited;
+  {
+    FolderLock turn(target);
+    edited = EditProfile(target, section, key, value);
+  }
+  // Readers know the file by the name they gave, link or not.
+  profile_cache::Forget(host);
+  if (!edited) return false;
   SetLastError(kErrorSuccess);
   return true;
 }

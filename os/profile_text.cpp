@@ -19,6 +19,13 @@ unsigned char FoldCase(unsigned char c) {
   }
 }
 
+// The name as SameProfileName compares it.
+std::string FoldName(const std::string& name) {
+  std::string folded(name);
+  for (char& c : folded) c = static_cast<char>(FoldCase(static_cast<unsigned char>(c)));
+  return folded;
+}
+
 }  // namespace
 
 bool IsProfileBlank(char c) {
@@ -57,6 +64,24 @@ void ProfileText::Parse() {
     lines_.push_back(ParseLine(pos, end, next));
     pos = next;
   }
+  BuildIndex();
+}
+
+void ProfileText::BuildIndex() {
+  firstHeader_.clear();
+  sections_.clear();
+  SectionIndex* current = nullptr;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const Line& line = lines_[i];
+    if (line.kind == Kind::kHeader) {
+      if (current != nullptr) current->end = i;
+      firstHeader_.emplace(FoldName(line.name), i);
+      current = &sections_[i];
+    } else if (current != nullptr && line.kind == Kind::kEntry && line.hasEquals) {
+      current->keys.emplace(FoldName(line.name), i);
+    }
+  }
+  if (current != nullptr) current->end = lines_.size();
 }
 
 ProfileText::Line ProfileText::ParseLine(size_t begin, size_t end, size_t next) const {
@@ -86,25 +111,22 @@ ProfileText::Line ProfileText::ParseLine(size_t begin, size_t end, size_t next) 
 }
 
 size_t ProfileText::FindSection(const std::string& section, size_t from) const {
+  if (from == 0) {
+    auto found = firstHeader_.find(FoldName(section));
+    return found != firstHeader_.end() ? found->second : lines_.size();
+  }
   for (size_t i = from; i < lines_.size(); ++i) {
     if (lines_[i].kind == Kind::kHeader && SameProfileName(lines_[i].name, section)) return i;
   }
   return lines_.size();
 }
 
-size_t ProfileText::SectionEnd(size_t header) const {
-  size_t i = header + 1;
-  while (i < lines_.size() && lines_[i].kind != Kind::kHeader) ++i;
-  return i;
-}
+size_t ProfileText::SectionEnd(size_t header) const { return sections_.at(header).end; }
 
 size_t ProfileText::FindKey(size_t header, const std::string& key) const {
-  size_t end = SectionEnd(header);
-  for (size_t i = header + 1; i < end; ++i) {
-    const Line& line = lines_[i];
-    if (line.kind == Kind::kEntry && line.hasEquals && SameProfileName(line.name, key)) return i;
-  }
-  return lines_.size();
+  const SectionIndex& index = sections_.at(header);
+  auto found = index.keys.find(FoldName(key));
+  return found != index.keys.end() ? found->second : lines_.size();
 }
 
 bool ProfileText::FindValue(const std::string& section, const std::string& key,

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace os {
@@ -64,7 +65,15 @@ class ProfileText {
     bool hasEquals = false;
   };
 
+  // Where each section ends and where its keys are, so a lookup does not
+  // walk the file.
+  struct SectionIndex {
+    size_t end = 0;                                // one past its last line
+    std::unordered_map<std::string, size_t> keys;  // folded key -> first line
+  };
+
   void Parse();
+  void BuildIndex();
   Line ParseLine(size_t begin, size_t end, size_t next) const;
   // Index of the first header named section, or lines_.size().
   size_t FindSection(const std::string& section, size_t from = 0) const;
@@ -76,6 +85,8 @@ class ProfileText {
 
   std::string text_;
   std::vector<Line> lines_;
+  std::unordered_map<std::string, size_t> firstHeader_;  // folded name -> line
+  std::unordered_map<size_t, SectionIndex> sections_;    // header line -> index
 };
 
 // Blanks as the profile API drops them around names and values.

@@ -46,11 +46,20 @@ Text FromAnsi(const std::string& ansi) {
   return text;
 }
 
+// A line break in a name (an export may give one) is written as Wine's
+// export writes it: raw, it would end the line, the name's value would be
+// lost and the rest of the name would be read as lines of its own.
 Text Escape(const Text& text) {
   Text out;
   for (char16_t c : text) {
-    if (c == '\\' || c == '"') out += u'\\';
-    out += c;
+    if (c == '\r') {
+      out += u"\\r";
+    } else if (c == '\n') {
+      out += u"\\n";
+    } else {
+      if (c == '\\' || c == '"') out += u'\\';
+      out += c;
+    }
   }
   return out;
 }

@@ -120,9 +120,8 @@ bool SameNameIgnoringCase(const char* a, const std::string& b) {
 }
 
 // The entry of folder whose name equals name ignoring case; name itself when
-// it exists as written or nothing matches.
-std::string MatchEntry(const std::string& folder, const std::string& name) {
-  if (Exists(folder + "/" + name)) return name;
+// nothing matches.
+std::string ScanFolder(const std::string& folder, const std::string& name) {
   DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
   if (dir == nullptr) return name;
   std::string found = name;
@@ -134,6 +133,26 @@ std::string MatchEntry(const std::string& folder, const std::string& name) {
   }
   ::closedir(dir);
   return found;
+}
+
+// name itself when it exists as written, else as ScanFolder finds it.
+std::string MatchEntry(const std::string& folder, const std::string& name) {
+  return Exists(folder + "/" + name) ? name : ScanFolder(folder, name);
+}
+
+// base followed by parts, each matched as MatchEntry does. A path that exists
+// as written is its own match in every component, and so is the folder of
+// one that does not: checking those first saves a lookup per component.
+std::string MatchComponents(const std::string& base, const std::vector<std::string>& parts) {
+  std::string folder = base;
+  for (size_t i = 0; i + 1 < parts.size(); ++i) folder += "/" + parts[i];
+  if (parts.empty()) return folder;
+  std::string written = folder + "/" + parts.back();
+  if (Exists(written)) return written;
+  if (parts.size() > 1 && Exists(folder)) return folder + "/" + ScanFolder(folder, parts.back());
+  std::string host = base;
+  for (const std::string& part : parts) host += "/" + MatchEntry(host, part);
+  return host;
 }
 
 bool CurrentWindowsFolder(std::string& folder) {
@@ -235,8 +254,7 @@ bool HostPath(const std::string& windowsPath, std::string& host) {
   }
   std::vector<std::string> parts;
   if (!SplitComponents(full.substr(restStart), parts)) return false;
-  host = base;
-  for (const std::string& part : parts) host += "/" + MatchEntry(host, part);
+  host = MatchComponents(base, parts);
   if (host.empty()) host = "/";
   return true;
 }

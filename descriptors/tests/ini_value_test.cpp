@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include "engine/tests/engine_fixture.h"
+#include "os/files.h"
 #include "os/machine.h"
 #include "platform/file_ops.h"
 #include "sections/tests/value_test_support.h"
@@ -86,6 +90,41 @@ TEST_F(IniValueTest, NoTemporaryCopyMeansNoWriteAndNoRead) {
   value_test::FailNthChange(6);
   EXPECT_EQ(-2, SetINIVariable(*f.engine, file, "", "Version", "9"));
   EXPECT_EQ(kContent, Read(file)) << "a failed apply puts the file back";
+}
+
+// Each change call of a write before the first header refused in turn: the
+// file is the old one or the whole new one, never missing or cut, and the
+// folder holds nothing but the file and its backup.
+TEST_F(IniValueTest, WritingBeforeTheFirstHeaderIsWholeOrNotAtAll) {
+  ASSERT_EQ(0, SetINIVariable(*f.engine, file, "", "Added", "yes"));
+  const std::string whole = Read(file);
+  int refused = 0;
+  for (int n = 1; n <= 20; ++n) {
+    ASSERT_TRUE(testing_support::WriteFileBytes(file, kContent));
+    value_test::FailNthChange(n);
+    int result = SetINIVariable(*f.engine, file, "", "Added", "yes");
+    value_test::FailNthChange(0);
+    if (result != 0) ++refused;
+    EXPECT_EQ(result == 0 ? whole : std::string(kContent), Read(file)) << "change call " << n;
+    std::set<std::string> expected{f.folder + "\\HotFix.ini", file, file + ".bak"};
+    if (result == 0) {
+      EXPECT_EQ(kContent, Read(file + ".bak")) << n;
+    } else if (!testing_support::FileExists(file + ".bak")) {
+      expected.erase(file + ".bak");  // refused after the old backup was removed
+    }
+    std::vector<std::string> names;
+    platform::ListFiles(names, f.folder, "*");
+    EXPECT_EQ(expected, std::set<std::string>(names.begin(), names.end())) << n;
+    // The copy in the temporary folder stays only when its own removal was
+    // the call refused.
+    for (const std::string& copy : TempCopies()) {
+      if (std::find(copiesBefore.begin(), copiesBefore.end(), copy) == copiesBefore.end()) {
+        EXPECT_EQ(0, result) << n;
+        (void)os::DeleteFile(copy);
+      }
+    }
+  }
+  EXPECT_GE(refused, 5);
 }
 
 }  // namespace

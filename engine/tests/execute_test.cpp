@@ -2,6 +2,7 @@
 
 #include "engine/main_section.h"
 #include "engine/result_codes.h"
+#include "engine/tests/change_faults.h"
 #include "engine/tests/engine_fixture.h"
 #include "os/tests/os_test_support.h"
 #include "tests/support/test_machine.h"
@@ -102,6 +103,60 @@ TEST(ExecuteTest, RecordFileIsReplacedNotAppended) {
   std::string bytes;
   ASSERT_TRUE(testing_support::ReadFileBytes(recordPath, bytes));
   EXPECT_EQ(bytes.find("[Stale]"), std::string::npos);
+}
+
+// The record file of an earlier install stays until the whole new one takes
+// its place: with any one change call of the save refused, the file is the
+// old one or the complete new one, and only it is in its folder.
+TEST(ExecuteTest, RecordFileIsTheOldOrTheWholeNewOne) {
+  const std::string folder = testing_support::NewTestFolder();
+  const std::string recordPath = folder + "\\hotfix.rec";
+  const std::string old = "[Old]\r\nKeep=1\r\n";
+  EngineFixture f("[ProductInstall.Symbols]\r\nONE=1\r\n"
+                  "[ProductInstall.Main]\r\nInstallRecordFile=" + recordPath +
+                  "\r\nStepCount=1\r\nStep1.Section=ProductInstall.Run\r\n");
+  int undone = 0;
+  UseFixedHandler(f, 0, &undone);
+  ASSERT_EQ(f.engine->Execute(), 0);
+  std::string whole;
+  ASSERT_TRUE(testing_support::ReadFileBytes(recordPath, whole));
+
+  int kept = 0;
+  for (int n = 1; n <= 50; ++n) {
+    ASSERT_TRUE(testing_support::WriteFileBytes(recordPath, old));
+    testing_support::FailChangeCall(n);
+    int result = f.engine->Execute();
+    testing_support::FailChangeCall(0);
+    std::string bytes;
+    ASSERT_TRUE(testing_support::ReadFileBytes(recordPath, bytes));
+    if (bytes == old) {
+      ++kept;
+      EXPECT_EQ(result, -1) << "an install whose record cannot be written is rolled back";
+    } else {
+      EXPECT_EQ(bytes, whole) << "change call " << n << " refused";
+      EXPECT_EQ(result, 0);
+    }
+    EXPECT_EQ(testing_support::FileNamesIn(folder), std::set<std::string>{"hotfix.rec"}) << n;
+  }
+  EXPECT_GE(kept, 10);
+}
+
+TEST(ExecuteTest, AReadOnlyScriptGivesAWritableRecordFile) {
+  const std::string folder = testing_support::NewTestFolder();
+  const std::string recordPath = folder + "\\hotfix.rec";
+  EngineFixture f("[ProductInstall.Symbols]\r\nONE=1\r\n"
+                  "[ProductInstall.Main]\r\nInstallRecordFile=" + recordPath +
+                  "\r\nStepCount=1\r\nStep1.Section=ProductInstall.Run\r\n");
+  ASSERT_TRUE(os::SetFileAttributes(f.scriptPath, os::kAttributeReadOnly));
+  int undone = 0;
+  UseFixedHandler(f, 0, &undone);
+  EXPECT_EQ(f.engine->Execute(), 0);
+  std::string bytes;
+  ASSERT_TRUE(testing_support::ReadFileBytes(recordPath, bytes));
+  EXPECT_NE(bytes.find("Name.1=ONE"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("[REC_1]"), std::string::npos) << bytes;
+  EXPECT_EQ(0u, os::GetFileAttributes(recordPath) & os::kAttributeReadOnly);
+  EXPECT_TRUE(os::SetFileAttributes(f.scriptPath, os::kAttributeNormal));
 }
 
 TEST(ExecuteTest, SuccessWithoutRecordFileAndRemovalTexts) {

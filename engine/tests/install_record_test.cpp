@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "engine/install_record.h"
+#include "engine/tests/change_faults.h"
 #include "engine/tests/engine_fixture.h"
 
 namespace {
@@ -91,6 +94,40 @@ TEST(InstallRecordTest, EmptyAndDamagedFiles) {
   ASSERT_EQ(damaged.LoadRecords(file), 0);
   EXPECT_EQ(damaged.size(), CHFS_InstallRecord::kMaxRecords);
   EXPECT_EQ(damaged.Entries()[0].step, 0);
+}
+
+// Each change call of a save refused in turn: the file is then the old one or
+// the whole new one, never a part, and no temporary file stays behind.
+TEST(InstallRecordTest, SaveReplacesTheFileWholeOrNotAtAll) {
+  EngineFixture f("[S]\r\n");
+  const std::string folder = testing_support::NewTestFolder();
+  const std::string file = folder + "\\record.ini";
+  const std::string old = "[Script]\r\nKeep=1\r\n";
+  CHFS_InstallRecord record(f.engine.get());
+  record.BeginStep(2);
+  record.AddRecord(1, "C:\\a.txt", "", "x");
+  record.AddRecord(3, "b", "c", "d");
+  ASSERT_TRUE(testing_support::WriteFileBytes(file, old));
+  ASSERT_EQ(record.SaveRecords(file), 0);
+  std::string whole;
+  ASSERT_TRUE(testing_support::ReadFileBytes(file, whole));
+  EXPECT_EQ(whole.find(old), 0u) << "the entries are added to what the file held";
+  EXPECT_NE(whole.find("Param3=d"), std::string::npos);
+
+  int refused = 0;
+  for (int n = 1; n <= 40; ++n) {
+    ASSERT_TRUE(testing_support::WriteFileBytes(file, old));
+    testing_support::FailChangeCall(n);
+    int result = record.SaveRecords(file);
+    testing_support::FailChangeCall(0);
+    std::string bytes;
+    ASSERT_TRUE(testing_support::ReadFileBytes(file, bytes));
+    if (result != 0) ++refused;
+    EXPECT_EQ(bytes, result == 0 ? whole : old) << "change call " << n << " refused";
+    EXPECT_EQ(testing_support::FileNamesIn(folder), std::set<std::string>{"record.ini"}) << n;
+  }
+  EXPECT_GE(refused, 10) << "most change calls of a save cannot be done without";
+  EXPECT_EQ(record.SaveRecords(folder + "\\missing\\record.ini"), -1);
 }
 
 }  // namespace

@@ -275,6 +275,29 @@ TEST_F(RegStoreTest, LineBreakEscapesAsWineWritesThem) {
   EXPECT_EQ(std::string("C:\\new\\x", 9), Query(kMachine, "A", "Plain"));
 }
 
+// A name with a line break can only come from an import; written back raw,
+// its value was lost and the rest of the name read as lines of their own,
+// here a key deletion.
+TEST_F(RegStoreTest, NamesWithLineBreaksSurviveAWriteBack) {
+  WriteRoot(kMachine,
+            "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Keep]\n\"V\"=\"1\"\n"
+            "[HKEY_LOCAL_MACHINE\\A]\n\"x\\n[-HKEY_LOCAL_MACHINE\\Keep]\\r\\n\"=\"odd\"\n");
+  const std::string name = "x\n[-HKEY_LOCAL_MACHINE\\Keep]\r\n";
+  RegistryKey key;
+  ASSERT_EQ(0, key.Create(kMachine, "A\\B", nullptr)) << "writes the file again";
+  // What the next process reads: the file as written.
+  regtree::Key back;
+  ASSERT_TRUE(os::regtext::Parse(ReadRoot(kMachine), "HKEY_LOCAL_MACHINE", back));
+  const regtree::Key* keep = regtree::FindPath(back, {"Keep"});
+  const regtree::Key* a = regtree::FindPath(back, {"A"});
+  ASSERT_NE(nullptr, keep) << ReadRoot(kMachine);
+  ASSERT_NE(nullptr, a);
+  EXPECT_NE(nullptr, regtree::FindValue(*keep, "V"));
+  const regtree::Value* odd = regtree::FindValue(*a, name);
+  ASSERT_NE(nullptr, odd) << ReadRoot(kMachine);
+  EXPECT_EQ(os::AnsiToUtf16le(std::string("odd", 4)), odd->data);
+}
+
 TEST_F(RegStoreTest, ImportDeletionsApply) {
   WriteRoot(kMachine,
             "Windows Registry Editor Version 5.00\n\n"

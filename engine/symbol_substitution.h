@@ -1,0 +1,39 @@
+// The substitution behind CHFS_Engine::ReplaceSymbols, apart from its
+// quoted-text rule.
+//
+// The result is defined by a walk over the global and then the script table,
+// each in ascending name order: for each symbol every "%name%" in the text is
+// replaced, left to right, the search going on behind the inserted value; a
+// backslash right behind an inserted value that ends in a backslash (or,
+// for an empty value, behind a backslash before the reference) is dropped
+// unless it is the last character. So inserted text is searched for the
+// symbols that come later in the walk, never for earlier ones or the same.
+//
+// Done that way, each symbol costs a pass over the whole text. Here the text
+// is cut at its percent signs instead, and only symbols whose names stand
+// between two of them are visited, in walk order, each at the places where
+// it occurs: the cost follows the text's length and its references, not the
+// number of symbols. The result is the same for every input.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+
+using SymbolMap = std::map<std::string, std::string>;
+
+// What the substitution needs to know of the names in the tables.
+// Names only join the tables, so noting each name set keeps it true.
+struct SymbolNameFacts {
+  size_t longest = 0;           // length of the longest name
+  bool anyWithPercent = false;  // some name holds a percent sign
+  void Note(const std::string& name);
+};
+
+std::string SubstituteSymbols(const std::string& text, const SymbolMap& global,
+                              const SymbolMap& script, const SymbolNameFacts& names);
+
+// The walk itself, symbol by symbol over the whole text: used where a name
+// holds a percent sign, and as the plain statement of the rule.
+std::string SubstituteSymbolsOneByOne(const std::string& text, const SymbolMap& global,
+                                      const SymbolMap& script);

@@ -1,0 +1,65 @@
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "os/sandbox_posix.h"
+#include "tests/support/test_machine.h"
+
+namespace {
+
+using testing_support::HostPathOf;
+using testing_support::NewTestFolder;
+
+// Host-side set-up, so names keep exactly the case given.
+void MakeHostFile(const std::string& folder, const std::string& relative) {
+  for (size_t slash = relative.find('/'); slash != std::string::npos;
+       slash = relative.find('/', slash + 1)) {
+    ::mkdir((folder + "/" + relative.substr(0, slash)).c_str(), 0755);
+  }
+  std::ofstream(folder + "/" + relative) << "x";
+}
+
+// Windows names are matched without regard to case, component by component,
+// whether the path exists in full, only up to its folder, or not at all.
+TEST(SandboxHostPath, MatchesEachComponentIgnoringCase) {
+  std::string folder = NewTestFolder();
+  std::string host = HostPathOf(folder);
+  MakeHostFile(host, "Sub/Deeper/File.TXT");
+  struct Case {
+    const char* windows;
+    const char* host;
+  } cases[] = {
+      {"\\Sub\\Deeper\\File.TXT", "/Sub/Deeper/File.TXT"},  // exists as written
+      {"\\sub\\deeper\\file.txt", "/Sub/Deeper/File.TXT"},  // exists in other case
+      {"\\Sub\\Deeper\\new.txt", "/Sub/Deeper/new.txt"},    // folder exists as written
+      {"\\SUB\\deeper\\new.txt", "/Sub/Deeper/new.txt"},    // folder in other case
+      {"\\Sub\\DEEPER\\FILE.txt", "/Sub/Deeper/File.TXT"},  // last two in other case
+      {"\\sub\\missing\\x\\y.txt", "/Sub/missing/x/y.txt"},  // missing part stays as written
+      {"\\Sub", "/Sub"},
+      {"\\sub\\", "/Sub"},
+  };
+  for (const Case& c : cases) {
+    std::string mapped;
+    ASSERT_TRUE(os::sandbox::HostPath(folder + c.windows, mapped)) << c.windows;
+    EXPECT_EQ(mapped, host + c.host) << c.windows;
+  }
+}
+
+// A name that exists as written wins over another entry that differs only in
+// case (possible on the host, never on Windows).
+TEST(SandboxHostPath, ExactNameWinsOverCaseVariant) {
+  std::string folder = NewTestFolder();
+  MakeHostFile(HostPathOf(folder), "dir/a.txt");
+  MakeHostFile(HostPathOf(folder), "Dir/A.txt");
+  std::string mapped;
+  ASSERT_TRUE(os::sandbox::HostPath(folder + "\\Dir\\a.txt", mapped));
+  // Dir exists as written; a.txt only in other case there.
+  EXPECT_EQ(mapped, HostPathOf(folder) + "/Dir/A.txt");
+  ASSERT_TRUE(os::sandbox::HostPath(folder + "\\dir\\a.txt", mapped));
+  EXPECT_EQ(mapped, HostPathOf(folder) + "/dir/a.txt");
+}
+
+}  // namespace
