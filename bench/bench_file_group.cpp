@@ -66,9 +66,9 @@ std::string Script(const Tree& tree) {
       "Backup=C:\\bench\\backup\r\n";
   s += "FileCount=" + std::to_string(tree.folders.size()) + "\r\n";
   for (size_t i = 0; i < tree.folders.size(); ++i) {
-    std::string spec = tree.folders[i].empty() ? "*.*" : tree.folders[i] + "\\*.*";
-    for (char& c : spec) c = c == '/' ? '\\' : c;
-    s += "File" + std::to_string(i + 1) + "=" + spec + "\r\n";
+    std::string pattern = tree.folders[i].empty() ? "*.*" : tree.folders[i] + "\\*.*";
+    for (char& c : pattern) c = c == '/' ? '\\' : c;
+    s += "File" + std::to_string(i + 1) + "=" + pattern + "\r\n";
   }
   s += "[ProductRemove.Main]\r\nStepCount=1\r\nStep1.Section=ProductRemove.Rollback\r\n";
   return s;
