@@ -140,7 +140,7 @@ int CHFS_Engine::WriteInstallRecordFile(CHFS_InstallRecord& record) {
   if (ok && attributes != os::kInvalidFileAttributes && (attributes & os::kAttributeReadOnly) != 0) {
     ok = os::SetFileAttributes(temp, attributes & ~static_cast<unsigned long>(os::kAttributeReadOnly));
   }
-  ok = ok && SaveSymbols(temp) == 0 && record.SaveRecords(temp) == 0 &&
+  ok = ok && SaveSymbols(temp) == 0 && record.WriteEntries(temp) &&
        os::MoveFile(temp, installRecordPath_, true);
   if (!ok) {
     unsigned long error = os::LastError();

@@ -44,11 +44,14 @@ class CHFS_InstallRecord {
   // stopped part way leaves the earlier file or the whole new one. -1 when
   // anything failed; the file is then as it was and no copy is left.
   int SaveRecords(const std::string& file);
+  // The same entries written key by key into file as it stands, for a file
+  // that is already a private copy about to replace its original; false when
+  // a write failed.
+  [[nodiscard]] bool WriteEntries(const std::string& file);
   int LoadRecords(const std::string& file);
 
  private:
   CHFS_Engine* engine_;
-  [[nodiscard]] bool WriteEntries(const std::string& file);
 
   std::vector<RecordEntry> entries_;
   int currentStep_ = 0;
