@@ -69,6 +69,7 @@ class Substitution {
   void Index(int id, const Key* after);
   std::string TextOf(const Stretch& s) const;
   bool Matches(int id, const std::string& name) const;
+  int RunStart(int place, const std::string& name) const;
   void Pass(const Key& key, const std::vector<int>& places);
   int Replace(int at, const std::string& value, const Key& key);
   std::string Join() const;
@@ -205,19 +206,41 @@ int Substitution::Replace(int at, const std::string& value, const Key& key) {
   return made.back();
 }
 
-// One symbol, at the places noted for it. Where references stand side by
-// side sharing a percent sign, the leftmost wins, as a left-to-right search
-// finds it; the one after it is then part of the replaced text.
+// The leftmost reference to name in the run of references that reach the
+// one at place: those sharing a percent sign with it, or the stretch on one
+// side of it. Replacing one of these changes the text the next one sees.
+int Substitution::RunStart(int place, const std::string& name) const {
+  int run = place;
+  for (;;) {
+    const int prev = At(run).prev;
+    if (Matches(prev, name)) {
+      run = prev;
+    } else if (prev >= 0 && Matches(At(prev).prev, name)) {
+      run = At(prev).prev;
+    } else {
+      return run;
+    }
+  }
+}
+
+// One symbol, at the places noted for it. The places are not in text order
+// (those made by earlier passes come last), so each run of references that
+// touch one another is replaced from its left end, as a left-to-right search
+// meets them: where two share a percent sign the left one wins and the other
+// is part of the replaced text; where one stretch lies between them, the
+// first replacement decides what the second sees there.
 void Substitution::Pass(const Key& key, const std::vector<int>& places) {
   const std::string& name = key.symbol->first;
   const std::string& value = key.symbol->second;
   for (int place : places) {
-    if (!Matches(place, name)) continue;
-    int run = place;
-    while (Matches(At(run).prev, name)) run = At(run).prev;
-    while (Matches(run, name)) {
-      int last = Replace(run, value, key);
-      run = At(last).next;
+    // The run may end before place (a reference it took as replaced text
+    // lies between), so place starts a run of its own.
+    while (Matches(place, name)) {
+      int run = RunStart(place, name);
+      while (Matches(run, name)) {
+        int last = Replace(run, value, key);
+        run = At(last).next;
+      }
     }
   }
 }

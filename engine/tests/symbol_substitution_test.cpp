@@ -69,7 +69,9 @@ TEST(SymbolSubstitution, AgreesWithTheWalkOnGeneratedInputs) {
   Generator gen(20261208);
   for (int i = 0; i < 60000; ++i) {
     bool percentInNames = i % 10 == 9;  // the walk is taken then; still checked
-    SymbolMap global = gen.Table(percentInNames);
+    // Every third case, the built-in percent and backslash symbols: a
+    // reference an early symbol makes then meets a later one in the text.
+    SymbolMap global = i % 3 == 1 ? SymbolMap{{"A", "%"}, {"B", "\\"}} : gen.Table(percentInNames);
     SymbolMap script = gen.Table(percentInNames);
     std::string text = gen.Text(24, "%%%%AB\\\\x ");
     std::string expected = Walk(text, global, script);
@@ -95,6 +97,10 @@ TEST(SymbolSubstitution, KnownOrderEffects) {
       {"%T%\\", {}, {{"T", "C:\\"}}, "C:\\\\"},              // kept at the very end
       {"\\%E%\\y", {}, {{"E", ""}}, "\\y"},                  // empty value looks before it
       {"%P%P%", {{"x25", "%"}}, {{"P", "%x25%"}}, "%x25%P%"},  // a value that only makes a sign
+      // a reference made by an earlier symbol, left of one in the text,
+      // is replaced first: its backslash then meets the one after it
+      {"%x25%x5c%%x5c%$", {{"x25", "%"}, {"x5c", "\\"}}, {}, "\\\\$"},
+      {"%P%Q%%Q%\\", {}, {{"P", "%"}, {"Q", ""}}, "\\"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SubstituteSymbols(c.text, c.global, c.script, FactsOf(c.global, c.script)), c.expected)
