@@ -34,14 +34,23 @@ bool IsRoot(const std::string& windowsFolder) {
   return separators < 2 || (separators == 2 && full.back() == '\\');
 }
 
+// One lstat and one read of the record an entry; stat only for a link.
 FindData EntryOf(const std::string& host, const std::string& name) {
   FindData data;
   data.name = name;
-  data.attributes = file_state::AttributesOfHost(host);
-  struct stat st;
-  if (::stat(host.c_str(), &st) == 0) {
+  struct stat link;
+  if (::lstat(host.c_str(), &link) != 0) {
+    data.attributes = file_state::AttributesOfHost(host);
+    return data;
+  }
+  struct stat st = link;
+  bool followed = !S_ISLNK(link.st_mode) || ::stat(host.c_str(), &st) == 0;
+  if (!followed) st = link;
+  file_state::Metadata meta = file_state::ReadMetadata(host);
+  data.attributes = file_state::AttributesFrom(link, st, meta);
+  if (followed) {
     if (!S_ISDIR(st.st_mode)) data.size = static_cast<std::uint64_t>(st.st_size);
-    data.times.creation = file_state::CreationTimeOf(host, st, file_state::ReadMetadata(host));
+    data.times.creation = file_state::CreationTimeOf(host, st, meta);
     data.times.lastAccess = file_state::FiletimeOf(st.st_atim);
     data.times.lastWrite = file_state::FiletimeOf(st.st_mtim);
   }

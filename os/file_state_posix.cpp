@@ -146,7 +146,10 @@ bool IsReadOnlyFile(const struct stat& st) {
   return !S_ISDIR(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-unsigned long MissingError(const std::string& host) {
+unsigned long MissingError(const std::string& host, const sandbox::PathFacts* facts) {
+  if (facts != nullptr && facts->known && facts->folderIsFolder >= 0) {
+    return facts->folderIsFolder == 1 ? kErrorFileNotFound : kErrorPathNotFound;
+  }
   size_t slash = host.find_last_of('/');
   std::string folder = slash == 0 ? "/" : host.substr(0, slash);
   struct stat st;
@@ -156,15 +159,26 @@ unsigned long MissingError(const std::string& host) {
   return kErrorPathNotFound;
 }
 
-unsigned long AttributesOfHost(const std::string& host) {
-  struct stat link;
-  if (::lstat(host.c_str(), &link) != 0) {
-    SetLastError(errno == ENOENT ? MissingError(host) : Win32FromErrno(errno));
-    return kInvalidFileAttributes;
+bool LstatHost(const std::string& host, const sandbox::PathFacts* facts, struct stat& st) {
+  if (facts == nullptr || !facts->known) return ::lstat(host.c_str(), &st) == 0;
+  if (facts->error != 0) {
+    errno = facts->error;
+    return false;
   }
-  struct stat st = link;
-  if (S_ISLNK(link.st_mode) && ::stat(host.c_str(), &st) != 0) st = link;
-  Metadata meta = ReadMetadata(host);
+  st = facts->link;
+  return true;
+}
+
+bool StatHost(const std::string& host, const sandbox::PathFacts* facts, struct stat& st) {
+  // A missing path or one that is no link stats as it lstats.
+  if (facts == nullptr || !facts->known || (facts->error == 0 && S_ISLNK(facts->link.st_mode)) ||
+      (facts->error != 0 && facts->error != ENOENT)) {
+    return ::stat(host.c_str(), &st) == 0;
+  }
+  return LstatHost(host, facts, st);
+}
+
+unsigned long AttributesFrom(const struct stat& link, const struct stat& st, const Metadata& meta) {
   unsigned long attributes = 0;
   if (S_ISDIR(st.st_mode)) {
     attributes = kAttributeDirectory |
@@ -178,6 +192,17 @@ unsigned long AttributesOfHost(const std::string& host) {
   }
   if (S_ISLNK(link.st_mode)) attributes |= kAttributeReparsePoint;
   return attributes == 0 ? kAttributeNormal : attributes;
+}
+
+unsigned long AttributesOfHost(const std::string& host, const sandbox::PathFacts* facts) {
+  struct stat link;
+  if (!LstatHost(host, facts, link)) {
+    SetLastError(errno == ENOENT ? MissingError(host, facts) : Win32FromErrno(errno));
+    return kInvalidFileAttributes;
+  }
+  struct stat st = link;
+  if (S_ISLNK(link.st_mode) && ::stat(host.c_str(), &st) != 0) st = link;
+  return AttributesFrom(link, st, ReadMetadata(host));
 }
 
 std::uint64_t FiletimeOf(const struct timespec& t) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "os/files.h"
+#include "os/sandbox_posix.h"
 
 namespace os {
 namespace file_state {
@@ -33,15 +34,22 @@ void UseSideTableForTesting(bool use);
 
 // The Windows attributes of a host file or folder, or kInvalidFileAttributes
 // with the last error set (2 or 3, as Windows tells a missing file from a
-// missing folder).
-unsigned long AttributesOfHost(const std::string& host);
+// missing folder). facts: what HostPath saw of host, if it was just asked.
+unsigned long AttributesOfHost(const std::string& host, const sandbox::PathFacts* facts = nullptr);
+// The same from the lstat of a file, its stat (the link followed) and record.
+unsigned long AttributesFrom(const struct stat& link, const struct stat& st, const Metadata& meta);
+
+// lstat and stat (a link followed) of host, taken from facts when HostPath
+// saw the path just now. False with errno set.
+bool LstatHost(const std::string& host, const sandbox::PathFacts* facts, struct stat& st);
+bool StatHost(const std::string& host, const sandbox::PathFacts* facts, struct stat& st);
 
 // Read-only as Windows sees it: a file without write permission bits.
 bool IsReadOnlyFile(const struct stat& st);
 
 // The error for a host path that does not exist: ERROR_FILE_NOT_FOUND when
 // its folder exists, else ERROR_PATH_NOT_FOUND.
-unsigned long MissingError(const std::string& host);
+unsigned long MissingError(const std::string& host, const sandbox::PathFacts* facts = nullptr);
 
 // FILETIME <-> host times.
 std::uint64_t FiletimeOf(const struct timespec& t);

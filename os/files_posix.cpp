@@ -47,18 +47,19 @@ int OpenFlags(unsigned long access, unsigned long disposition) {
 
 // The checks Windows makes before it opens: disposition against existence,
 // folders, read-only files and hidden or system files being replaced.
-bool CheckOpen(const std::string& host, bool exists, const struct stat& st, unsigned long access,
-               unsigned long disposition, unsigned long attributes) {
+bool CheckOpen(const std::string& host, const sandbox::PathFacts& facts, bool exists,
+               const struct stat& st, unsigned long access, unsigned long disposition,
+               unsigned long attributes) {
   if (disposition < kCreateNew || disposition > kTruncateExisting) {
     SetLastError(kErrorInvalidParameter);
     return false;
   }
   if (!exists) {
     if (disposition == kOpenExisting || disposition == kTruncateExisting) {
-      SetLastError(file_state::MissingError(host));
+      SetLastError(file_state::MissingError(host, &facts));
       return false;
     }
-    if (file_state::MissingError(host) == kErrorPathNotFound) {
+    if (file_state::MissingError(host, &facts) == kErrorPathNotFound) {
       SetLastError(kErrorPathNotFound);
       return false;
     }
@@ -79,7 +80,7 @@ bool CheckOpen(const std::string& host, bool exists, const struct stat& st, unsi
   }
   if (disposition == kCreateAlways) {
     // Replacing a hidden or system file needs those attributes asked for.
-    unsigned long kept = file_state::AttributesOfHost(host) & (kAttributeHidden | kAttributeSystem);
+    unsigned long kept = file_state::AttributesOfHost(host, &facts) & (kAttributeHidden | kAttributeSystem);
     if ((kept & ~attributes) != 0) {
       SetLastError(kErrorAccessDenied);
       return false;
@@ -92,7 +93,9 @@ bool CheckOpen(const std::string& host, bool exists, const struct stat& st, unsi
 // or replaced: a replaced file keeps its creation time, as on Windows.
 void RecordNewFile(const PosixFile& file, bool existed, const struct stat& before,
                    unsigned long attributes) {
-  file_state::Metadata meta = file_state::ReadMetadata(file.host, file.fd);
+  // Both fields of the record are set anew, so a new file's is not read.
+  file_state::Metadata meta;
+  if (existed) meta = file_state::ReadMetadata(file.host, file.fd);
   meta.attributes = (attributes & (kAttributeHidden | kAttributeSystem)) | kAttributeArchive;
   meta.creation = existed ? file_state::CreationTimeOf(file.host, before, meta)
                           : file_state::FiletimeNow();
@@ -121,32 +124,41 @@ void FileHandleTraits::Close(NativeHandle handle) noexcept {
 
 unsigned long GetFileAttributes(const std::string& path) {
   std::string host;
-  if (!sandbox::HostPath(path, host)) return kInvalidFileAttributes;
-  return file_state::AttributesOfHost(host);
+  sandbox::PathFacts facts;
+  if (!sandbox::HostPath(path, host, &facts)) return kInvalidFileAttributes;
+  return file_state::AttributesOfHost(host, &facts);
 }
 
 bool SetFileAttributes(const std::string& path, unsigned long attributes) {
   if (!AllowChange(ChangeKind::kFileAttributes, path)) return false;
   std::string host;
-  if (!sandbox::HostPath(path, host)) return false;
+  sandbox::PathFacts facts;
+  if (!sandbox::HostPath(path, host, &facts)) return false;
   struct stat st;
-  if (::stat(host.c_str(), &st) != 0) {
-    SetLastError(errno == ENOENT ? file_state::MissingError(host) : Win32FromErrno(errno));
+  if (!file_state::StatHost(host, &facts, st)) {
+    SetLastError(errno == ENOENT ? file_state::MissingError(host, &facts) : Win32FromErrno(errno));
     return false;
   }
   unsigned long kept = kAttributeHidden | kAttributeSystem | kAttributeArchive;
-  file_state::Metadata meta = file_state::ReadMetadata(host);
+  const file_state::Metadata before = file_state::ReadMetadata(host);
+  file_state::Metadata meta = before;
   if (meta.creation == 0) meta.creation = file_state::CreationTimeOf(host, st, meta);
   if (S_ISDIR(st.st_mode)) kept |= kAttributeReadOnly;
   meta.attributes = attributes & kept;
   bool readOnly = !S_ISDIR(st.st_mode) && (attributes & kAttributeReadOnly) != 0;
   mode_t mode = st.st_mode & 07777;
   mode = readOnly ? mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
+  // What is already so is not written again (a copy sets the attributes it
+  // just gave the file).
+  auto chmodDone = [&] { return mode == (st.st_mode & 07777) || ::chmod(host.c_str(), mode) == 0; };
+  auto recordDone = [&] {
+    return (before.stored && before.attributes == meta.attributes && before.creation == meta.creation) ||
+           file_state::WriteMetadata(host, meta);
+  };
   // The record is written while the file is writable: a user other than
   // root may not change the extended attributes of a read-only file.
-  bool ok = readOnly ? file_state::WriteMetadata(host, meta) && ::chmod(host.c_str(), mode) == 0
-                     : (S_ISDIR(st.st_mode) || ::chmod(host.c_str(), mode) == 0) &&
-                           file_state::WriteMetadata(host, meta);
+  bool ok = readOnly ? recordDone() && chmodDone()
+                     : (S_ISDIR(st.st_mode) || chmodDone()) && recordDone();
   if (!ok) SetLastError(Win32FromErrno(errno));
   return ok;
 }
@@ -155,11 +167,12 @@ UniqueFile file_state::OpenFile(const std::string& path, unsigned long access,
                                 unsigned long share, unsigned long disposition,
                                 unsigned long attributes) {
   std::string host;
-  if (!sandbox::HostPath(path, host)) return UniqueFile();
+  sandbox::PathFacts facts;
+  if (!sandbox::HostPath(path, host, &facts)) return UniqueFile();
   file_state::SharingLock lock;
   struct stat st;
-  bool exists = ::stat(host.c_str(), &st) == 0;
-  if (!CheckOpen(host, exists, st, access, disposition, attributes)) return UniqueFile();
+  bool exists = file_state::StatHost(host, &facts, st);
+  if (!CheckOpen(host, facts, exists, st, access, disposition, attributes)) return UniqueFile();
   if (exists && !file_state::SharingAllows(st.st_dev, st.st_ino, access, share)) {
     SetLastError(kErrorSharingViolation);
     return UniqueFile();

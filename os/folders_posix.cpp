@@ -18,9 +18,10 @@ namespace {
 
 // lstat of the host path of a Windows path; false with the Windows error.
 bool Lookup(const std::string& path, std::string& host, struct stat& st) {
-  if (!sandbox::HostPath(path, host)) return false;
-  if (::lstat(host.c_str(), &st) == 0) return true;
-  SetLastError(errno == ENOENT ? file_state::MissingError(host) : Win32FromErrno(errno));
+  sandbox::PathFacts facts;
+  if (!sandbox::HostPath(path, host, &facts)) return false;
+  if (file_state::LstatHost(host, &facts, st)) return true;
+  SetLastError(errno == ENOENT ? file_state::MissingError(host, &facts) : Win32FromErrno(errno));
   return false;
 }
 

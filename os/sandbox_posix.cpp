@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "os/errors.h"
+#include "os/folder_names_posix.h"
 
 namespace os {
 namespace sandbox {
@@ -143,13 +144,32 @@ std::string MatchEntry(const std::string& folder, const std::string& name) {
 // base followed by parts, each matched as MatchEntry does. A path that exists
 // as written is its own match in every component, and so is the folder of
 // one that does not: checking those first saves a lookup per component.
-std::string MatchComponents(const std::string& base, const std::vector<std::string>& parts) {
+std::string MatchComponents(const std::string& base, const std::vector<std::string>& parts,
+                            PathFacts& facts) {
   std::string folder = base;
   for (size_t i = 0; i + 1 < parts.size(); ++i) folder += "/" + parts[i];
   if (parts.empty()) return folder;
   std::string written = folder + "/" + parts.back();
-  if (Exists(written)) return written;
-  if (parts.size() > 1 && Exists(folder)) return folder + "/" + ScanFolder(folder, parts.back());
+  if (::lstat(written.c_str(), &facts.link) == 0) {
+    facts.known = true;
+    facts.error = 0;
+    return written;
+  }
+  const int writtenError = errno;
+  struct stat folderStat;
+  if (parts.size() > 1 && ::lstat(folder.c_str(), &folderStat) == 0) {
+    std::string name;
+    if (!FolderEntryIgnoringCase(folder, folderStat, parts.back(), name)) {
+      name = ScanFolder(folder, parts.back());
+    }
+    if (name == parts.back()) {
+      // Nothing else by that name: the path is the one that just failed.
+      facts.known = true;
+      facts.error = writtenError;
+      facts.folderIsFolder = S_ISDIR(folderStat.st_mode) ? 1 : S_ISLNK(folderStat.st_mode) ? -1 : 0;
+    }
+    return folder + "/" + name;
+  }
   std::string host = base;
   for (const std::string& part : parts) host += "/" + MatchEntry(host, part);
   return host;
@@ -234,7 +254,8 @@ bool FullWindowsPath(const std::string& path, std::string& full) {
   return true;
 }
 
-bool HostPath(const std::string& windowsPath, std::string& host) {
+bool HostPath(const std::string& windowsPath, std::string& host, PathFacts* facts) {
+  PathFacts seen;
   std::string full;
   if (!FullWindowsPath(windowsPath, full)) return false;
   std::string base;
@@ -254,8 +275,9 @@ bool HostPath(const std::string& windowsPath, std::string& host) {
   }
   std::vector<std::string> parts;
   if (!SplitComponents(full.substr(restStart), parts)) return false;
-  host = MatchComponents(base, parts);
+  host = MatchComponents(base, parts, seen);
   if (host.empty()) host = "/";
+  if (facts != nullptr) *facts = seen;
   return true;
 }
 

@@ -14,6 +14,8 @@
 // case-insensitively against the folder's entries, as on Windows.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 
 namespace os {
@@ -32,9 +34,21 @@ const std::string& Prefix();
 // set) for an empty, invalid or too long path.
 [[nodiscard]] bool FullWindowsPath(const std::string& path, std::string& full);
 
+// What HostPath learned on its way to a host path, so that the call it serves
+// need not ask the file system again: the lstat of that path, and whether its
+// folder is a folder. Good only for the call that got it, right after.
+struct PathFacts {
+  bool known = false;  // error and link hold the path's lstat
+  int error = 0;       // 0: the path exists and link is its lstat; else errno
+  struct stat link {};
+  int folderIsFolder = -1;  // 1 yes, 0 no, -1 not known
+};
+
 // The host path for a Windows path (absolute or relative). False (last error
-// set) for an empty, invalid or too long path.
-[[nodiscard]] bool HostPath(const std::string& windowsPath, std::string& host);
+// set) for an empty, invalid or too long path. facts, when given, gets what
+// the lookup saw (known stays false where it saw nothing it can vouch for).
+[[nodiscard]] bool HostPath(const std::string& windowsPath, std::string& host,
+                            PathFacts* facts = nullptr);
 
 // The Windows path of a host path: inside the prefix's drive_x folders it is
 // X:\..., inside unc/ \\host\share\..., anywhere else Z:\...
