@@ -110,6 +110,10 @@ bool WriteSideTable(const std::string& host, const Metadata& meta, int fd) {
 
 void UseSideTableForTesting(bool use) { g_forceSideTable = use; }
 
+bool SameRecord(const Metadata& now, const Metadata& next) {
+  return now.stored && now.attributes == next.attributes && now.creation == next.creation;
+}
+
 Metadata ReadMetadata(const std::string& host, int fd) {
   Metadata meta;
   if (!g_forceSideTable) {

@@ -23,6 +23,9 @@ struct Metadata {
   bool stored = false;         // false: the file has no record of ours
 };
 
+// True when writing next over the stored record now would change nothing.
+bool SameRecord(const Metadata& now, const Metadata& next);
+
 // Reads and writes the record of the file at host (fd >= 0: that open file).
 Metadata ReadMetadata(const std::string& host, int fd = -1);
 [[nodiscard]] bool WriteMetadata(const std::string& host, const Metadata& meta, int fd = -1);

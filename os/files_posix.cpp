@@ -94,12 +94,13 @@ bool CheckOpen(const std::string& host, const sandbox::PathFacts& facts, bool ex
 void RecordNewFile(const PosixFile& file, bool existed, const struct stat& before,
                    unsigned long attributes) {
   // Both fields of the record are set anew, so a new file's is not read.
-  file_state::Metadata meta;
-  if (existed) meta = file_state::ReadMetadata(file.host, file.fd);
+  file_state::Metadata stored;
+  if (existed) stored = file_state::ReadMetadata(file.host, file.fd);
+  file_state::Metadata meta = stored;
   meta.attributes = (attributes & (kAttributeHidden | kAttributeSystem)) | kAttributeArchive;
   meta.creation = existed ? file_state::CreationTimeOf(file.host, before, meta)
                           : file_state::FiletimeNow();
-  (void)file_state::WriteMetadata(file.host, meta, file.fd);
+  if (!file_state::SameRecord(stored, meta)) (void)file_state::WriteMetadata(file.host, meta, file.fd);
   if ((attributes & kAttributeReadOnly) != 0) {
     struct stat st;
     if (::fstat(file.fd, &st) == 0) {
@@ -152,8 +153,7 @@ bool SetFileAttributes(const std::string& path, unsigned long attributes) {
   // just gave the file).
   auto chmodDone = [&] { return mode == (st.st_mode & 07777) || ::chmod(host.c_str(), mode) == 0; };
   auto recordDone = [&] {
-    return (before.stored && before.attributes == meta.attributes && before.creation == meta.creation) ||
-           file_state::WriteMetadata(host, meta);
+    return file_state::SameRecord(before, meta) || file_state::WriteMetadata(host, meta);
   };
   // The record is written while the file is writable: a user other than
   // root may not change the extended attributes of a read-only file.
@@ -299,10 +299,11 @@ bool SetFileTime(NativeHandle handle, const FileTimes& times) {
     SetLastError(Win32FromErrno(errno));
     return false;
   }
-  file_state::Metadata meta = file_state::ReadMetadata(file->host, file->fd);
+  const file_state::Metadata stored = file_state::ReadMetadata(file->host, file->fd);
+  file_state::Metadata meta = stored;
   if (!meta.stored) meta.attributes = kAttributeArchive;
   if (times.creation != 0) meta.creation = times.creation;
-  if (!file_state::WriteMetadata(file->host, meta, file->fd)) {
+  if (!file_state::SameRecord(stored, meta) && !file_state::WriteMetadata(file->host, meta, file->fd)) {
     SetLastError(Win32FromErrno(errno));
     return false;
   }
