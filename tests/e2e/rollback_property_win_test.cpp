@@ -1,9 +1,10 @@
 // The rollback promise on the Windows build: a package that replaces and adds
 // files, changes INI entries and registry values and removes a value is run
-// once per change call with that call failing (BREVANE_FAIL_AT=N). The test
-// folder, the INI file and the package's registry keys, read through the
-// Win32 calls, must be as before afterwards, but for what the product leaves
-// on purpose. Every run starts a Windows process, so the package is small.
+// once per change call with that call failing (BREVANE_FAIL_AT=N), and so is
+// its removal. The test folder, the INI file and the package's registry keys,
+// read through the Win32 calls, must be as before afterwards, but for what
+// the product leaves on purpose. Every run starts a Windows process, so the
+// package is small.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -33,6 +34,20 @@ const std::vector<Allowed> kAfterFailedInstall = {
     {"retimed", "file *\\App\\app.ini", "INI entries put back are written again: new times, same bytes"},
     {"added", "file *\\App\\$B$_*", "the safety copy beside a replaced file is deleted once, unchecked"},
 };
+
+// A removal, or a removal run again after one failed, may leave beyond that
+// what a failed clean-up call would have deleted.
+std::vector<Allowed> AfterRemoval() {
+  std::vector<Allowed> allowed = kAfterFailedInstall;
+  allowed.insert(allowed.end(), {
+      {"added", "file *\\Fix\\Files\\*", "backup folders go once their files are back; unchecked"},
+      {"added", "folder *\\Fix\\Files*", "backup folders go once their files are back; unchecked"},
+      {"added", "file *\\Records\\fix.rec", "a record file that cannot be deleted after a complete removal "
+                                              "stays, with a warning in the log"},
+  });
+  return allowed;
+}
+const std::vector<Allowed> kAfterRemoval = AfterRemoval();
 
 std::string Script(const std::string& dir, const std::string& base) {
   return "[ProductInstall.Symbols]\r\nDIR=" + dir + "\r\nBASE=" + base + "\r\n"
@@ -136,6 +151,40 @@ TEST_F(RollbackPropertyWin, EveryFailingChangeOfTheInstallIsRolledBack) {
     EXPECT_TRUE(unexpected.empty()) << call << ", exit " << run.exitCode << "\n" << unexpected;
     EXPECT_FALSE(testing_support::FileExists(record)) << call;
   }
+}
+
+// A removal that fails keeps its record file, and a second removal then
+// finishes; one that succeeds, or rides over a failed clean-up, is complete.
+TEST_F(RollbackPropertyWin, EveryFailingChangeOfTheRemovalCanBeResumed) {
+  const std::string record = "\\Records\\fix.rec";
+  Build();
+  ASSERT_EQ(0, RunWith("").exitCode) << package->Log();
+  ProgramRun list = RunWith("list", {"/U:" + dir + record, "/s"});
+  ASSERT_EQ(0, list.exitCode) << package->Log();
+  const std::vector<std::string> calls = machine_snapshot::ChangeCalls(list.output + list.errors);
+  std::printf("fault points: %zu\n", calls.size());
+  ASSERT_GT(calls.size(), 10u) << list.output;
+  size_t resumed = 0;
+  for (size_t n = 1; n <= calls.size(); ++n) {
+    const std::string& call = calls[n - 1];
+    Build();
+    const Snapshot original = Take();
+    ASSERT_EQ(0, RunWith("").exitCode) << call << "\n" << package->Log();
+    ProgramRun run = RunWith(std::to_string(n), {"/U:" + dir + record, "/s"});
+    if (run.exitCode != 0) {
+      ++resumed;
+      EXPECT_EQ(1, run.exitCode) << call;
+      EXPECT_TRUE(package->LogHas("\r\nInstallation failed!\r\n")) << call;
+      ASSERT_TRUE(testing_support::FileExists(dir + record)) << call << ": a failed removal keeps its record file";
+      EXPECT_EQ(0, RunWith("", {"/U:" + dir + record, "/s"}).exitCode) << call << ", removed again\n"
+                                                                        << package->Log();
+    }
+    EXPECT_TRUE(package->LogHas("Ret=BRVN_CMD_ROLLBACK_SUCCESS")) << call;
+    std::string unexpected =
+        machine_snapshot::Unexpected(machine_snapshot::Compare(original, Take()), kAfterRemoval);
+    EXPECT_TRUE(unexpected.empty()) << call << ", exit " << run.exitCode << "\n" << unexpected;
+  }
+  std::printf("removals that failed and were run again: %zu\n", resumed);
 }
 
 }  // namespace
