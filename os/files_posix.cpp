@@ -166,10 +166,12 @@ bool SetFileAttributes(const std::string& path, unsigned long attributes) {
 UniqueFile file_state::OpenFile(const std::string& path, unsigned long access,
                                 unsigned long share, unsigned long disposition,
                                 unsigned long attributes) {
+  // The lookup is made under the lock too: what it saw of the file stands
+  // for the file when the handles are checked and the new one is added.
+  file_state::SharingLock lock;
   std::string host;
   sandbox::PathFacts facts;
   if (!sandbox::HostPath(path, host, &facts)) return UniqueFile();
-  file_state::SharingLock lock;
   struct stat st;
   bool exists = file_state::StatHost(host, &facts, st);
   if (!CheckOpen(host, facts, exists, st, access, disposition, attributes)) return UniqueFile();
