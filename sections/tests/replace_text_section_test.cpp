@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "engine/tests/engine_fixture.h"
 #include "sections/replace_text_section.h"
 
@@ -75,16 +73,17 @@ TEST(ReplaceTextSectionTest, SourceAndOutputMayBeOneFileAndAnEmptySourceGivesAnE
   EXPECT_EQ(empty.Output(), "");
 }
 
-// Linear in the template: 50 MB with 5,000 references is a matter of
-// seconds, where a quadratic substitution would take hours.
-TEST(ReplaceTextSectionTest, ALargeTemplateIsQuick) {
-  std::string line = std::string(10000, 'x') + "%NAME%\r\n", in;
+// A 50 MB template with 5,000 references comes out whole. (Its speed is
+// measured in bench/bench_template.cpp; a quadratic substitution would not
+// finish within the test's time limit.)
+TEST(ReplaceTextSectionTest, ALargeTemplateComesOutWhole) {
+  std::string line = std::string(10000, 'x') + "%NAME%\r\n", in, out;
   for (int i = 0; i < 5000; ++i) in += line;
+  const std::string done = std::string(10000, 'x') + "World\r\n";
+  for (int i = 0; i < 5000; ++i) out += done;
   TemplateFixture t(in);
-  auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(t.section.Run("T", t.record), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
-  EXPECT_EQ(t.Output().size(), in.size() - 5000u);
+  EXPECT_TRUE(t.Output() == out) << "output of " << t.Output().size() << " bytes";
 }
 
 }  // namespace

@@ -12,8 +12,10 @@ DWORD StateOf(SC_HANDLE service) {
   return ::QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
 }
 
+// Waits as long as a package would (about 150 seconds): a loaded build
+// machine can take many seconds to start a process under Wine.
 bool WaitFor(SC_HANDLE service, DWORD state) {
-  for (int i = 0; i < 100 && StateOf(service) != state; ++i) ::Sleep(100);
+  for (int i = 0; i < 1500 && StateOf(service) != state; ++i) ::Sleep(100);
   return StateOf(service) == state;
 }
 
@@ -29,12 +31,20 @@ class RealServiceTest : public testing::Test {
                                 binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(service_, nullptr) << "CreateServiceA: " << ::GetLastError();
     // A service manager that has just come up is still starting its own
-    // services and answers 1055 (database locked) meanwhile: wait that out.
-    for (int i = 0; i < 120 && !::StartServiceA(service_, 0, nullptr); ++i) ::Sleep(500);
+    // services and answers 1055 (database locked) meanwhile, for as long as
+    // its own wait for a service (two minutes here): wait that out. Any other
+    // failure ends the test with its code.
+    DWORD error = 0;
+    for (int i = 0; i < 360; ++i) {
+      error = ::StartServiceA(service_, 0, nullptr) ? 0 : ::GetLastError();
+      if (error != ERROR_SERVICE_DATABASE_LOCKED) break;
+      ::Sleep(500);
+    }
+    ASSERT_EQ(error, 0u) << "StartServiceA";
     SERVICE_STATUS status = {};
-    ASSERT_TRUE(WaitFor(service_, SERVICE_RUNNING));
-    ::ControlService(service_, SERVICE_CONTROL_STOP, &status);
-    ASSERT_TRUE(WaitFor(service_, SERVICE_STOPPED));
+    ASSERT_TRUE(WaitFor(service_, SERVICE_RUNNING)) << "state " << StateOf(service_);
+    ASSERT_TRUE(::ControlService(service_, SERVICE_CONTROL_STOP, &status)) << ::GetLastError();
+    ASSERT_TRUE(WaitFor(service_, SERVICE_STOPPED)) << "state " << StateOf(service_);
   }
   void TearDown() override {
     SERVICE_STATUS status = {};
