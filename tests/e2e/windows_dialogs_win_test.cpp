@@ -27,6 +27,12 @@ bool NoDisplay() {
   return UnderWine() && (display == nullptr || display[0] == '\0');
 }
 
+// How long the checks wait for a window, a control or the program's end:
+// they go on as soon as it is there, and a build machine running other tests
+// beside them can be slow.
+constexpr int kWaitTries = 1200;  // a tenth of a second each
+constexpr DWORD kWaitMs = 120000;
+
 class RunningProgram {
  public:
   RunningProgram(const std::string& program, const std::string& folder,
@@ -62,9 +68,9 @@ class RunningProgram {
   bool started_ = false;
 };
 
-// A visible dialog with this caption, waiting up to 30 seconds for it.
+// A visible dialog with this caption, waiting up to two minutes for it.
 HWND WaitForDialog(const RunningProgram& program, const char* caption) {
-  for (int tries = 0; tries < 300 && program.Running(); ++tries) {
+  for (int tries = 0; tries < kWaitTries && program.Running(); ++tries) {
     HWND window = ::FindWindowA("#32770", caption);
     if (window != nullptr && ::IsWindowVisible(window)) {
       ::Sleep(300);  // let it paint before anyone looks
@@ -181,10 +187,10 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
 }
 
 // A visible dialog with this caption other than the one given: a message box
-// over another window of the same caption. Waits up to 30 seconds.
+// over another window of the same caption. Waits up to two minutes.
 HWND WaitForOtherDialog(const char* caption, HWND other) {
   DialogSearch search = {caption, other, nullptr};
-  for (int tries = 0; tries < 300 && search.found == nullptr; ++tries) {
+  for (int tries = 0; tries < kWaitTries && search.found == nullptr; ++tries) {
     ::EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
     if (search.found == nullptr) ::Sleep(100);
   }
@@ -209,7 +215,7 @@ void Press(HWND dialog, int id) {
 }
 
 bool WaitUntilEnabled(HWND control) {
-  for (int tries = 0; tries < 300; ++tries) {
+  for (int tries = 0; tries < kWaitTries; ++tries) {
     if (::IsWindowEnabled(control)) return true;
     ::Sleep(100);
   }
@@ -281,7 +287,7 @@ TEST(WindowsDialogsTest, InstallThroughTheMainInputAndProgressWindows) {
   KeepPicture(progress, "progress_window");
   Press(progress, IDOK);
 
-  EXPECT_EQ(run.Wait(30000), 0);
+  EXPECT_EQ(run.Wait(kWaitMs), 0);
   std::string after;
   testing_support::ReadFileBytes(PackageFixture::kLogPath, after);
   const std::string log = after.substr(before.size());
@@ -358,7 +364,7 @@ TEST(WindowsDialogsTest, FolderBrowserTakesATypedFolderOnlyOnceConfirmed) {
   ASSERT_TRUE(WaitUntilEnabled(::GetDlgItem(progress, IDOK))) << "the run did not end";
   EXPECT_EQ(TextOf(::GetDlgItem(progress, 1003)), "Installation successful!");
   Press(progress, IDOK);
-  EXPECT_EQ(run.Wait(30000), 0);
+  EXPECT_EQ(run.Wait(kWaitMs), 0);
   EXPECT_TRUE(testing_support::FileExists(made));
   std::string after;
   testing_support::ReadFileBytes(PackageFixture::kLogPath, after);
@@ -380,7 +386,7 @@ TEST(WindowsDialogsTest, RemoveLabelsTheButtonAndCancelRunsNothing) {
   ASSERT_NE(main, nullptr) << "no main window";
   EXPECT_EQ(TextOf(::GetDlgItem(main, IDOK)), "Remove");
   Press(main, IDCANCEL);
-  EXPECT_EQ(run.Wait(30000), 4);
+  EXPECT_EQ(run.Wait(kWaitMs), 4);
 }
 
 }  // namespace
