@@ -120,17 +120,23 @@ class RollbackPropertyWin : public value_test::RegistryTestKey {
     return run;
   }
 
+  // The change calls a run with these arguments makes, each a fault point.
+  void ListFaultPoints(const std::vector<std::string>& arguments, std::vector<std::string>& calls) {
+    ProgramRun list = RunWith("list", arguments);
+    ASSERT_EQ(0, list.exitCode) << package->Log();
+    calls = machine_snapshot::ChangeCalls(list.output + list.errors);
+    std::printf("fault points: %zu\n", calls.size());
+    ASSERT_GT(calls.size(), 10u) << list.output;
+  }
+
   std::string dir;
   std::unique_ptr<PackageFixture> package;
 };
 
 TEST_F(RollbackPropertyWin, EveryFailingChangeOfTheInstallIsRolledBack) {
   Build();
-  ProgramRun list = RunWith("list");
-  ASSERT_EQ(0, list.exitCode) << package->Log();
-  const std::vector<std::string> calls = machine_snapshot::ChangeCalls(list.output + list.errors);
-  std::printf("fault points: %zu\n", calls.size());
-  ASSERT_GT(calls.size(), 10u) << list.output;
+  std::vector<std::string> calls;
+  ASSERT_NO_FATAL_FAILURE(ListFaultPoints({"/s"}, calls));
   for (size_t n = 1; n <= calls.size(); ++n) {
     const std::string& call = calls[n - 1];
     Build();
@@ -159,11 +165,8 @@ TEST_F(RollbackPropertyWin, EveryFailingChangeOfTheRemovalCanBeResumed) {
   const std::string record = "\\Records\\fix.rec";
   Build();
   ASSERT_EQ(0, RunWith("").exitCode) << package->Log();
-  ProgramRun list = RunWith("list", {"/U:" + dir + record, "/s"});
-  ASSERT_EQ(0, list.exitCode) << package->Log();
-  const std::vector<std::string> calls = machine_snapshot::ChangeCalls(list.output + list.errors);
-  std::printf("fault points: %zu\n", calls.size());
-  ASSERT_GT(calls.size(), 10u) << list.output;
+  std::vector<std::string> calls;
+  ASSERT_NO_FATAL_FAILURE(ListFaultPoints({"/U:" + dir + record, "/s"}, calls));
   size_t resumed = 0;
   for (size_t n = 1; n <= calls.size(); ++n) {
     const std::string& call = calls[n - 1];
