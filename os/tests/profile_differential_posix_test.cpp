@@ -25,6 +25,7 @@
 
 #include "os/machine.h"
 #include "os/profile.h"
+#include "os/profile_encoding_posix.h"
 #include "os/profile_text.h"
 #include "os/tests/profile_probe/profile_cases.h"
 #include "tests/support/test_machine.h"
@@ -181,13 +182,19 @@ bool ParseWineLine(const std::string& line, WineResult& r) {
 }
 
 // Checks one write of ours against Wine's and against the file before it.
-void CheckWrite(const Step& step, const std::string& before, const profile_probe::Result& ours,
+// A UTF-16 file must stay UTF-16; its lines are compared as the A calls read them.
+void CheckWrite(const Step& step, const std::string& beforeBytes, const profile_probe::Result& ours,
                 const WineResult& wine, const std::string& where) {
   EXPECT_EQ(std::to_string(ours.ret), wine.ret) << where;
   EXPECT_EQ(ours.fileExists, wine.fileExists) << where;
+  auto utf16 = [](const std::string& bytes) { return bytes.compare(0, 2, "\xff\xfe") == 0; };
+  EXPECT_EQ(utf16(ours.result), utf16(wine.result)) << where << ": the file's encoding";
+  const std::string before = os::ProfileAnsiView(beforeBytes);
+  const std::string mine = os::ProfileAnsiView(ours.result);
+  const std::string theirs = os::ProfileAnsiView(wine.result);
   size_t removed = 0;
   size_t added = 0;
-  ChangedBlock(before, ours.result, removed, added);
+  ChangedBlock(before, mine, removed, added);
   if (step.key == nullptr) {
     EXPECT_EQ(added, 0u) << where << ": deleting a section only removes lines";
   } else if (step.value == nullptr) {
@@ -196,7 +203,7 @@ void CheckWrite(const Step& step, const std::string& before, const profile_probe
   } else {
     EXPECT_LE(removed, 1u) << where << ": setting a key changes one line";
     EXPECT_LE(added, 3u) << where << ": at most a line end, a header and the key";
-    EXPECT_EQ(KeyLine(ours.result, step.section, step.key), KeyLine(wine.result, step.section, step.key))
+    EXPECT_EQ(KeyLine(mine, step.section, step.key), KeyLine(theirs, step.section, step.key))
         << where << ": the written line";
   }
 }
