@@ -14,11 +14,8 @@
 // test is skipped with the reason.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,29 +25,12 @@
 #include "os/profile_encoding_posix.h"
 #include "os/profile_text.h"
 #include "os/tests/profile_probe/profile_cases.h"
+#include "os/tests/wine_probe_support.h"
 #include "tests/support/test_machine.h"
 
 namespace {
 
 using profile_probe::Step;
-
-// Standard output of a shell command; false when it could not run or failed.
-bool RunCommand(const std::string& command, std::string& output) {
-  output.clear();
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return false;
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) output.append(buffer, got);
-  int status = ::pclose(pipe);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-std::string Quoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 // The probe's report lines per case name, with CRs dropped.
 std::map<std::string, std::vector<std::string>> ParseReport(const std::string& report) {
@@ -228,19 +208,12 @@ void CompareCase(const profile_probe::Case& c, const std::vector<profile_probe::
 }
 
 TEST(ProfileDifferential, SandboxAgreesWithTheRealApi) {
-  const char* bin = std::getenv("BREVANE_WINDOWS_BIN");
-  if (bin == nullptr || *bin == '\0') {
-    GTEST_SKIP() << "BREVANE_WINDOWS_BIN is not set: no Windows build to compare with";
-  }
-  const std::string probe = std::string(bin) + "/profile_probe.exe";
-  if (::access(probe.c_str(), R_OK) != 0) GTEST_SKIP() << probe << " is missing: build the windows preset";
-  const std::string run = Quoted(std::string(BREVANE_SOURCE_DIR) + "/scripts/wine-run") + " " + Quoted(probe);
+  std::string why;
+  const std::string run = wine_probe::ProbeCommand("profile_probe.exe", "profile-probe ready", why);
+  if (run.empty()) GTEST_SKIP() << why;
   std::string output;
-  if (!RunCommand(run + " --ready 2>&1", output) || output.find("profile-probe ready") == std::string::npos) {
-    GTEST_SKIP() << "Wine cannot run Windows programs here: " << output.substr(0, 300);
-  }
-  ASSERT_TRUE(RunCommand(run + " 2>/dev/null", output)) << "the probe failed under Wine";
-  ASSERT_NE(output.find("profile-probe end"), std::string::npos) << output.substr(0, 2000);
+  ASSERT_TRUE(wine_probe::RunUntil(run + " 2>/dev/null", "profile-probe end", output))
+      << "the probe failed under Wine: " << output.substr(0, 2000);
 
   const std::map<std::string, std::vector<std::string>> wine = ParseReport(output);
   const profile_probe::Calls calls = SandboxCalls();
