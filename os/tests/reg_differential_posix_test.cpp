@@ -19,6 +19,7 @@
 #include "os/reg_text_posix.h"
 #include "os/registry.h"
 #include "os/sandbox_posix.h"
+#include "os/tests/os_test_support.h"
 #include "os/tests/profile_probe/profile_cases.h"
 #include "os/tests/wine_probe_support.h"
 #include "tests/support/test_machine.h"
@@ -36,12 +37,6 @@ struct ProbeValue {
   unsigned long type = 0;
   std::string data;
 };
-
-std::string WindowsPathOf(const std::string& host) {
-  std::string path = "Z:" + host;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
-}
 
 // Runs regedit under Wine. Its exit status says little (wine-run can fail
 // on its own output files), so callers check what it did: the exported file,
@@ -148,7 +143,8 @@ TEST_F(RegDifferential, WineExportReadsTheSameThroughTheStore) {
   // The machine's Software key shows another view to a 64-bit program than
   // regedit exports; the user's is the same in both.
   const std::string exported = folder_ + "/user.reg";
-  Regedit("/E " + wine_probe::Quoted(WindowsPathOf(exported)) + " 'HKEY_CURRENT_USER\\Software'");
+  Regedit("/E " + wine_probe::Quoted(os_test::WindowsPathOfHost(exported)) +
+          " 'HKEY_CURRENT_USER\\Software'");
   std::string bytes;
   ASSERT_TRUE(ReadHostFile(exported, bytes));
   ASSERT_TRUE(WriteHostFile(os::regstore::RootFilePath(RegRoot::kCurrentUser), bytes));
@@ -195,8 +191,8 @@ TEST_F(RegDifferential, StoreWrittenBySandboxImportsIntoWine) {
   ASSERT_TRUE(WriteHostFile(ours, bytes));
   ASSERT_TRUE(WriteHostFile(
       removal, std::string("Windows Registry Editor Version 5.00\r\n\r\n[-HKEY_CURRENT_USER\\") + kOurKey + "]\r\n"));
-  Regedit("/S " + wine_probe::Quoted(WindowsPathOf(removal)));
-  Regedit("/S " + wine_probe::Quoted(WindowsPathOf(ours)));
+  Regedit("/S " + wine_probe::Quoted(os_test::WindowsPathOfHost(removal)));
+  Regedit("/S " + wine_probe::Quoted(os_test::WindowsPathOfHost(ours)));
   std::vector<ProbeValue> wine;
   ASSERT_TRUE(Dump(probe_, "HKCU", kOurKey, wine));
   EXPECT_EQ(12u, wine.size());
@@ -204,12 +200,12 @@ TEST_F(RegDifferential, StoreWrittenBySandboxImportsIntoWine) {
 
   // Wine's export of what it imported reads back the same.
   const std::string again = folder_ + "/again.reg";
-  Regedit("/E " + wine_probe::Quoted(WindowsPathOf(again)) + " " +
+  Regedit("/E " + wine_probe::Quoted(os_test::WindowsPathOfHost(again)) + " " +
           wine_probe::Quoted(std::string("HKEY_CURRENT_USER\\") + kOurKey));
   ASSERT_TRUE(ReadHostFile(again, bytes));
   ASSERT_TRUE(WriteHostFile(store, bytes));
   CompareWithStore(RegRoot::kCurrentUser, kOurKey, wine);
-  Regedit("/S " + wine_probe::Quoted(WindowsPathOf(removal)));
+  Regedit("/S " + wine_probe::Quoted(os_test::WindowsPathOfHost(removal)));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "os/files.h"
+#include "os/tests/os_test_support.h"
 #include "os/version_resource.h"
 #include "tests/support/test_machine.h"
 
@@ -142,22 +143,10 @@ std::string Image(const std::vector<Resource>& resources) {
   return image + rsrc;
 }
 
-class MemoryImage : public os::version_resource::ImageReader {
- public:
-  explicit MemoryImage(const std::string& bytes) : bytes_(bytes) {}
-  bool ReadAt(std::uint32_t offset, std::size_t size, unsigned char* out) override {
-    if (offset > bytes_.size() || size > bytes_.size() - offset) return false;
-    std::memcpy(out, bytes_.data() + offset, size);
-    return true;
-  }
-
- private:
-  const std::string& bytes_;
-};
-
 // The marker of the block the reader takes; 0 for none.
 std::uint32_t MarkerRead(const std::vector<Resource>& resources) {
-  MemoryImage reader(Image(resources));
+  const std::string image = Image(resources);
+  os_test::MemoryImage reader(image);
   std::vector<unsigned char> block;
   os::version_resource::Value fixed;
   if (!os::version_resource::ExtractVersionBlock(reader, block) ||
