@@ -159,7 +159,9 @@ bool EndsHere(const Text& line, size_t pos) {
 }
 
 // Hex data without a comment after it (hex data holds no ';').
-Text WithoutHexComment(const Text& line, size_t from) { return Trim(line.substr(0, line.find(u';', from))); }
+Text WithoutHexComment(const Text& line, size_t from) {
+  return Trim(line.substr(0, line.find(u';', from)));
+}
 
 // Drops the backslash that says hex data goes on in the next line.
 bool TakeContinuation(Text& text) {
@@ -183,6 +185,7 @@ std::vector<Logical> LogicalLines(const Text& text) {
   std::vector<Logical> lines;
   size_t start = 0;
   bool joining = false;
+  Text passed;  // blank and comment lines inside hex data
   while (start <= text.size()) {
     size_t end = text.find(u'\n', start);
     if (end == Text::npos) end = text.size();
@@ -190,15 +193,20 @@ std::vector<Logical> LogicalLines(const Text& text) {
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
     start = end + 1;
     Text line = Trim(raw);
-    if (joining && (line.empty() || line[0] == ';' || HexDigit(line[0]) >= 0)) {
+    if (joining && (line.empty() || line[0] == ';')) {
+      passed += u"\r\n" + raw;
+      continue;
+    }
+    if (joining && HexDigit(line[0]) >= 0) {
       Logical& current = lines.back();
-      current.raw += u"\r\n" + raw;
-      if (line.empty() || line[0] == ';') continue;
+      current.raw += passed + u"\r\n" + raw;
+      passed.clear();
       current.text += WithoutHexComment(line, 0);
       joining = TakeContinuation(current.text);
       continue;
     }
     if (joining) lines.back().broken = true;
+    passed.clear();
     Logical next{line, raw};
     size_t data = DataStart(line);
     joining = false;

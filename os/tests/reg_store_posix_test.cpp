@@ -336,9 +336,12 @@ TEST_F(RegStoreTest, ReadsWhatRegeditReadsAndKeepsTheRest) {
   };
   std::string file = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n";
   for (const Case& c : cases) file += std::string(c.lines) + "\r\n";
-  file += "\r\n[HKEY_LOCAL_MACHINE\\L]\r\n\"z\"=\"1\"\r\n";
+  // Hex data cut off by the next section: the lines it passed over stay out
+  // of what is kept, or every write would add them again.
+  file += "\"n\"=hex:02,\\\r\n\r\n; c\r\n\r\n[HKEY_LOCAL_MACHINE\\L]\r\n\"z\"=\"1\"\r\n";
   WriteRoot(kMachine, file);
   (void)os::TakeNotices();
+  size_t written = 0;
   for (int pass = 0; pass < 2; ++pass) {
     for (const Case& c : cases) {
       std::string name(c.lines + 1, 1);
@@ -351,9 +354,14 @@ TEST_F(RegStoreTest, ReadsWhatRegeditReadsAndKeepsTheRest) {
     RegistryKey other;
     ASSERT_EQ(0, other.Open(kMachine, "L", RegAccess::kAllAccess));
     ASSERT_EQ(0, other.SetValue("z", os::kRegSz, pass == 0 ? "2" : "3"));
+    if (pass == 1) {
+      EXPECT_EQ(written, ReadRoot(kMachine).size()) << ReadRoot(kMachine);
+    }
+    written = ReadRoot(kMachine).size();
   }
+  EXPECT_NE(std::string::npos, ReadRoot(kMachine).find("\"n\"=hex:02,\\\r\n\r\n[HKEY_LOCAL_MACHINE\\L]"));
   std::vector<std::string> notices = os::TakeNotices();
-  EXPECT_EQ(6u, notices.size());
+  EXPECT_EQ(7u, notices.size());
   for (const std::string& notice : notices) {
     EXPECT_NE(std::string::npos, notice.find("HKEY_LOCAL_MACHINE.reg")) << notice;
   }
