@@ -5,7 +5,8 @@
 // The profile text is parsed and edited as its ANSI view: one byte for each
 // UTF-16 unit, so positions in the view are positions in the file. After an
 // edit only the units of the changed stretch are written anew; every other
-// unit keeps its exact bytes, characters the code page lacks included.
+// unit keeps its exact bytes, characters the code page lacks included. (A
+// character beyond U+FFFF reads as "??" here, as "?" on Windows.)
 #pragma once
 
 #include <string>
