@@ -2,6 +2,7 @@
 
 #include "engine/builtin_symbols.h"
 #include "engine/strings.h"
+#include "os/notices.h"
 #include "os/simple_file.h"
 
 namespace {
@@ -47,7 +48,10 @@ int CHFS_TraceLog::SetReadmeText(const std::string& text) {
 }
 
 int CHFS_TraceLog::WriteLog(const std::string& text) {
-  return os::AppendText(logPath_, text + "\n") ? 0 : -1;
+  // What the platform layer noticed meanwhile comes first, each once.
+  std::string records;
+  for (const std::string& notice : os::TakeNotices()) records += notice + "\n";
+  return os::AppendText(logPath_, records + text + "\n") ? 0 : -1;
 }
 
 int CHFS_TraceLog::Ask(const std::string& text, int style) {

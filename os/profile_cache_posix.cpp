@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "os/errors.h"
+#include "os/profile_encoding_posix.h"
 #include "os/unique_handle.h"
 
 namespace os {
@@ -147,7 +148,7 @@ std::shared_ptr<const ProfileText> Load(const std::string& host) {
     Forget(host);
     return nullptr;
   }
-  auto text = std::make_shared<const ProfileText>(std::move(bytes));
+  auto text = std::make_shared<const ProfileText>(ProfileAnsiView(bytes));
   double margin;
   {
     std::lock_guard<std::mutex> guard(g_lock);

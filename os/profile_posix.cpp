@@ -15,6 +15,7 @@
 #include "os/machine.h"
 #include "os/profile.h"
 #include "os/profile_cache_posix.h"
+#include "os/profile_encoding_posix.h"
 #include "os/profile_text.h"
 #include "os/sandbox_posix.h"
 #include "os/unique_handle.h"
@@ -166,7 +167,8 @@ bool EditProfile(const std::string& host, const std::string& section, const char
   std::string bytes;
   bool existed = profile_cache::ReadFresh(host, bytes);
   if (!existed && LastError() != kErrorFileNotFound) return false;
-  ProfileText text(bytes);
+  const std::string view = ProfileAnsiView(bytes);
+  ProfileText text(view);
   bool changed;
   if (key == nullptr) {
     changed = text.DeleteSection(section);
@@ -177,7 +179,7 @@ bool EditProfile(const std::string& host, const std::string& section, const char
   }
   // Deleting from a missing file leaves an empty file, as on Windows.
   if (!changed && existed) return true;
-  bool replaced = ReplaceFile(host, text.Text());
+  bool replaced = ReplaceFile(host, ProfileFileBytes(bytes, view, text.Text()));
   profile_cache::Forget(host);
   return replaced;
 }

@@ -14,6 +14,7 @@
 // name ""; "" addresses a "[]" section here, as on Windows). A UTF-8 byte
 // order mark is not special (real Windows reads it as part of the first line;
 // Wine skips it). NUL bytes are ordinary bytes of a line.
+// A UTF-16 file is parsed through its ANSI view (profile_encoding_posix.h).
 //
 // Editing changes only the line it touches and keeps every other byte; new
 // lines take the file's own line end (the first one in the file; CR LF for a

@@ -7,8 +7,11 @@
 
 #include <cerrno>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "os/errors.h"
+#include "os/notices.h"
 #include "os/reg_text_posix.h"
 #include "os/sandbox_posix.h"
 #include "os/unique_handle.h"
@@ -92,6 +95,16 @@ long ReadWhole(const std::string& path, std::string& bytes) {
   }
 }
 
+// Each line once per process: the root is read again after every change.
+void NoticeUnreadable(const std::string& path, const std::vector<std::string>& lines) {
+  for (std::string line : lines) {
+    for (char& c : line) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    PostNotice("Registry file " + path + ": a line that cannot be read is kept as it stands: " + line);
+  }
+}
+
 long Load(RegRoot root, CachedRoot& cached) {
   std::string path = RootFilePath(root);
   FileStamp stamp;
@@ -104,7 +117,9 @@ long Load(RegRoot root, CachedRoot& cached) {
   if (stamp.exists) {
     status = ReadWhole(path, bytes);
     if (status != kErrorSuccess) return status;
-    if (!regtext::Parse(bytes, RegRootName(root), cached.tree)) return kErrorBadDb;
+    std::vector<std::string> unreadable;
+    if (!regtext::Parse(bytes, RegRootName(root), cached.tree, &unreadable)) return kErrorBadDb;
+    NoticeUnreadable(path, unreadable);
   }
   cached.loaded = true;
   cached.path = path;

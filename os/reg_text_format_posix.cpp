@@ -23,10 +23,23 @@ char16_t UnitAt(const std::string& utf16le, size_t i) {
                                (static_cast<unsigned char>(utf16le[i + 1]) << 8));
 }
 
-// String data that ANSI text cannot carry: an odd byte, or a character
-// outside the code page.
+bool FitsCodePage(const Text& text) {
+  unsigned char c = 0;
+  for (char16_t u : text) {
+    if (!UnicodeToAnsi(u, c)) return false;
+  }
+  return true;
+}
+
+// Text that ANSI cannot carry: string data with an odd byte or a character
+// outside the code page, a name kept in UTF-16, a kept line.
 bool NeedsUnicode(const regtree::Key& key) {
+  if (!key.wideName.empty()) return true;
+  for (const Text& line : key.keptLines) {
+    if (!FitsCodePage(line)) return true;
+  }
   for (const regtree::Value& value : key.values) {
+    if (!value.wideName.empty()) return true;
     if (!IsStringType(value.type)) continue;
     if (value.data.size() % 2 != 0) return true;
     for (size_t i = 0; i < value.data.size(); i += 2) {
@@ -44,6 +57,11 @@ Text FromAnsi(const std::string& ansi) {
   Text text;
   for (char c : ansi) text += AnsiToUnicode(static_cast<unsigned char>(c));
   return text;
+}
+
+// A name as it was read, when the code page could not carry it.
+Text NameText(const std::string& name, const Text& wideName) {
+  return wideName.empty() ? FromAnsi(name) : wideName;
 }
 
 // A line break in a name (an export may give one) is written as Wine's
@@ -96,7 +114,7 @@ void AppendHex(Text& out, Text line, const std::string& data) {
 // Hex string data is UTF-16 in a UTF-16 file and ANSI in an ANSI one, as
 // regedit reads it.
 void AppendValue(Text& out, const regtree::Value& value, bool unicode) {
-  Text line = value.name.empty() ? Text(u"@=") : u"\"" + Escape(FromAnsi(value.name)) + u"\"=";
+  Text line = value.name.empty() ? Text(u"@=") : u"\"" + Escape(NameText(value.name, value.wideName)) + u"\"=";
   Text text;
   if (value.type == kRegSz && QuotableText(value.data, text)) {
     out += line + u"\"" + Escape(text) + u"\"\r\n";
@@ -121,13 +139,14 @@ void AppendValue(Text& out, const regtree::Value& value, bool unicode) {
 
 void AppendKey(Text& out, const regtree::Key& key, const Text& path, bool isRoot, bool unicode) {
   // The root always exists; it needs a section only for its own values.
-  if (!isRoot || !key.values.empty()) {
+  if (!isRoot || !key.values.empty() || !key.keptLines.empty()) {
     out += u"[" + path + u"]\r\n";
     for (const regtree::Value& value : key.values) AppendValue(out, value, unicode);
+    for (const Text& line : key.keptLines) out += line + u"\r\n";
     out += u"\r\n";
   }
   for (const regtree::Key& sub : key.subkeys) {
-    AppendKey(out, sub, path + u"\\" + FromAnsi(sub.name), false, unicode);
+    AppendKey(out, sub, path + u"\\" + NameText(sub.name, sub.wideName), false, unicode);
   }
 }
 

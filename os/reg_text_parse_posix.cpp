@@ -108,30 +108,6 @@ bool StartsWith(const Text& text, size_t pos, const char* ascii) {
   return true;
 }
 
-// Logical lines, trimmed: a value line ending in a backslash goes on with
-// the next line, as reg export wraps long hex data.
-std::vector<Text> LogicalLines(const Text& text) {
-  std::vector<Text> lines;
-  size_t start = 0;
-  bool joining = false;
-  while (start <= text.size()) {
-    size_t end = text.find(u'\n', start);
-    if (end == Text::npos) end = text.size();
-    Text line = Trim(text.substr(start, end - start));
-    if (joining) {
-      lines.back() += line;
-    } else {
-      lines.push_back(line);
-    }
-    Text& current = lines.back();
-    joining =
-        !current.empty() && current.back() == '\\' && (current[0] == '"' || current[0] == '@');
-    if (joining) current.pop_back();
-    start = end + 1;
-  }
-  return lines;
-}
-
 // A quoted string starting at pos (on the opening quote); pos ends after the
 // closing quote. The escapes are \\ and \", and the \r and \n that Wine's
 // reg export writes; any other backslash stands for itself.
@@ -159,6 +135,91 @@ int HexDigit(char16_t c) {
   return -1;
 }
 
+// Where a value line's data starts (past '=' and blanks), or npos.
+size_t DataStart(const Text& line) {
+  size_t pos = 0;
+  Text name;
+  if (line.empty() || (line[0] != '@' && line[0] != '"')) return Text::npos;
+  if (line[0] == '@') {
+    pos = 1;
+  } else if (!ReadQuoted(line, pos, name)) {
+    return Text::npos;
+  }
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
+  if (pos >= line.size() || line[pos] != '=') return Text::npos;
+  ++pos;
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
+  return pos;
+}
+
+// Blanks, then the end of the line or a comment, as regedit allows after data.
+bool EndsHere(const Text& line, size_t pos) {
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
+  return pos == line.size() || line[pos] == ';';
+}
+
+// Hex data without a comment after it (hex data holds no ';').
+Text WithoutHexComment(const Text& line, size_t from) {
+  return Trim(line.substr(0, line.find(u';', from)));
+}
+
+// Drops the backslash that says hex data goes on in the next line.
+bool TakeContinuation(Text& text) {
+  if (text.empty() || text.back() != '\\') return false;
+  text.pop_back();
+  text = Trim(text);
+  return true;
+}
+
+struct Logical {
+  Text text;  // trimmed, its continuations joined, a comment after hex data dropped
+  Text raw;   // the lines as they stood, CR LF between them
+  bool broken = false;  // hex data promised to go on but did not
+};
+
+// Logical lines: hex data ending in a backslash goes on with the next line
+// that is neither blank nor a comment, as regedit reads it. A line that does
+// not go on with hex digits breaks the value and stands on its own (Wine's
+// regedit drops it too, a key header included; that would lose data).
+std::vector<Logical> LogicalLines(const Text& text) {
+  std::vector<Logical> lines;
+  size_t start = 0;
+  bool joining = false;
+  Text passed;  // blank and comment lines inside hex data
+  while (start <= text.size()) {
+    size_t end = text.find(u'\n', start);
+    if (end == Text::npos) end = text.size();
+    Text raw = text.substr(start, end - start);
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    start = end + 1;
+    Text line = Trim(raw);
+    if (joining && (line.empty() || line[0] == ';')) {
+      passed += u"\r\n" + raw;
+      continue;
+    }
+    if (joining && HexDigit(line[0]) >= 0) {
+      Logical& current = lines.back();
+      current.raw += passed + u"\r\n" + raw;
+      passed.clear();
+      current.text += WithoutHexComment(line, 0);
+      joining = TakeContinuation(current.text);
+      continue;
+    }
+    if (joining) lines.back().broken = true;
+    passed.clear();
+    Logical next{line, raw};
+    size_t data = DataStart(line);
+    joining = false;
+    if (data != Text::npos && StartsWith(line, data, "hex")) {
+      next.text = WithoutHexComment(line, data);
+      joining = TakeContinuation(next.text);
+    }
+    lines.push_back(std::move(next));
+  }
+  if (joining) lines.back().broken = true;
+  return lines;
+}
+
 // Up to maxDigits hex digits filling text from pos to its end.
 bool ReadHexNumber(const Text& text, size_t pos, size_t end, size_t maxDigits, uint32_t& value) {
   if (end <= pos || end - pos > maxDigits) return false;
@@ -179,8 +240,11 @@ bool ReadHexBytes(const Text& text, size_t pos, std::string& bytes) {
     size_t end = rest.find(u',', start);
     if (end == Text::npos) end = rest.size();
     Text item = Trim(rest.substr(start, end - start));
+    // regedit takes "001" for 01: leading zeros do not count.
+    size_t digits = 0;
+    while (digits + 2 < item.size() && item[digits] == '0') ++digits;
     uint32_t byte = 0;
-    if (!ReadHexNumber(item, 0, item.size(), 2, byte)) {
+    if (!ReadHexNumber(item, digits, item.size(), 2, byte)) {
       // reg export ends no list with a comma, but a trailing one is harmless.
       if (item.empty() && end == rest.size()) break;
       return false;
@@ -217,18 +281,23 @@ bool ReadData(const Text& line, size_t pos, bool unicodeFile, ParsedData& out) {
   if (pos >= line.size()) return false;
   if (line[pos] == '"') {
     Text text;
-    if (!ReadQuoted(line, pos, text) || !Trim(line.substr(pos)).empty()) return false;
+    if (!ReadQuoted(line, pos, text) || !EndsHere(line, pos)) return false;
     out.type = kRegSz;
     out.data = ToUtf16le(text) + std::string(2, '\0');
     return true;
   }
   if (line[pos] == '-') {
     out.remove = true;
-    return Trim(line.substr(pos + 1)).empty();
+    return EndsHere(line, pos + 1);
   }
   if (StartsWith(line, pos, "dword:")) {
+    // regedit allows blanks around the digits and a comment after them.
+    size_t start = pos + 6;
+    while (start < line.size() && IsBlank(line[start])) ++start;
+    size_t end = start;
+    while (end < line.size() && HexDigit(line[end]) >= 0) ++end;
     uint32_t value = 0;
-    if (!ReadHexNumber(line, pos + 6, line.size(), 8, value)) return false;
+    if (!ReadHexNumber(line, start, end, 8, value) || !EndsHere(line, end)) return false;
     out.type = kRegDword;
     out.data = RegDwordData(value);
     return true;
@@ -237,69 +306,99 @@ bool ReadData(const Text& line, size_t pos, bool unicodeFile, ParsedData& out) {
   return false;
 }
 
-void ApplyValueLine(const Text& line, bool unicodeFile, regtree::Key& key) {
-  size_t pos = 0;
+// Whether the code page carries every character of a name.
+bool FitsCodePage(const Text& name) {
+  unsigned char c = 0;
+  for (char16_t u : name) {
+    if (!UnicodeToAnsi(u, c)) return false;
+  }
+  return true;
+}
+
+// False for a line that cannot be read.
+bool ApplyValueLine(const Text& line, bool unicodeFile, regtree::Key& key) {
+  size_t pos = DataStart(line);
+  if (pos == Text::npos) return false;
   Text name;
-  if (line[0] == '@') {
-    pos = 1;
-  } else if (!ReadQuoted(line, pos, name)) {
-    return;
-  }
-  while (pos < line.size() && IsBlank(line[pos])) ++pos;
-  if (pos >= line.size() || line[pos] != '=') return;
-  ++pos;
-  while (pos < line.size() && IsBlank(line[pos])) ++pos;
+  size_t at = 0;
+  if (line[0] == '"' && !ReadQuoted(line, at, name)) return false;
   ParsedData data;
-  if (!ReadData(line, pos, unicodeFile, data)) return;
+  if (!ReadData(line, pos, unicodeFile, data)) return false;
+  std::string ansi = ToAnsi(name);
   if (data.remove) {
-    regtree::RemoveValue(key, ToAnsi(name));
-  } else {
-    regtree::PutValue(key, ToAnsi(name), data.type, data.data);
+    regtree::RemoveValue(key, ansi);
+    return true;
   }
+  regtree::PutValue(key, ansi, data.type, data.data);
+  if (!FitsCodePage(name)) regtree::FindValue(key, ansi)->wideName = name;
+  return true;
+}
+
+std::vector<Text> SplitWide(const Text& path) {
+  std::vector<Text> parts;
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t end = path.find(u'\\', start);
+    if (end == Text::npos) end = path.size();
+    if (end > start) parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
 }
 
 // The key a "[...]" line opens, or null for one this root does not hold.
 // "[-...]" removes the key and everything below it.
 regtree::Key* ApplyHeader(const Text& line, const std::string& rootName, regtree::Key& root) {
-  if (line.size() < 2 || line.back() != ']') return nullptr;
   Text inner = line.substr(1, line.size() - 2);
   bool remove = !inner.empty() && inner[0] == '-';
-  std::vector<std::string> parts = regtree::SplitPath(ToAnsi(remove ? inner.substr(1) : inner));
-  if (parts.empty() || regtree::CompareNames(parts[0], rootName) != 0) return nullptr;
+  std::vector<Text> parts = SplitWide(remove ? inner.substr(1) : inner);
+  if (parts.empty() || regtree::CompareNames(ToAnsi(parts[0]), rootName) != 0) return nullptr;
   parts.erase(parts.begin());
   if (parts.size() > kMaxDepth) return nullptr;
   if (remove) {
     if (parts.empty()) return nullptr;
-    std::string last = parts.back();
-    parts.pop_back();
-    if (regtree::Key* parent = regtree::FindPath(root, parts)) regtree::RemoveSubkey(*parent, last);
+    std::vector<std::string> path;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) path.push_back(ToAnsi(parts[i]));
+    if (regtree::Key* parent = regtree::FindPath(root, path)) {
+      regtree::RemoveSubkey(*parent, ToAnsi(parts.back()));
+    }
     return nullptr;
   }
   regtree::Key* key = &root;
-  for (const std::string& name : parts) key = &regtree::AddSubkey(*key, name, nullptr);
+  for (const Text& name : parts) {
+    key = &regtree::AddSubkey(*key, ToAnsi(name), nullptr);
+    if (!FitsCodePage(name) && key->wideName.empty()) key->wideName = name;
+  }
   return key;
 }
 
 }  // namespace
 
-bool Parse(const std::string& bytes, const std::string& rootName, regtree::Key& root) {
-  std::vector<Text> lines = LogicalLines(Decode(bytes));
+bool Parse(const std::string& bytes, const std::string& rootName, regtree::Key& root,
+           std::vector<std::string>* unreadable) {
+  std::vector<Logical> lines = LogicalLines(Decode(bytes));
   size_t first = 0;
-  while (first < lines.size() && lines[first].empty()) ++first;
+  while (first < lines.size() && lines[first].text.empty()) ++first;
   if (first == lines.size()) return true;
-  std::string header = ToAnsi(lines[first]);
+  std::string header = ToAnsi(lines[first].text);
   if (header != kHeader5 && header != kHeader4) return false;
   // Hex string data follows the file's encoding, whatever its header says.
   bool unicodeFile = IsUtf16(bytes) || IsUtf8(bytes);
-  regtree::Key* key = nullptr;
+  regtree::Key* key = nullptr;     // the section's key
+  regtree::Key* keeper = &root;    // where lines that cannot be read go
   for (size_t i = first + 1; i < lines.size(); ++i) {
-    const Text& line = lines[i];
+    const Text& line = lines[i].text;
     if (line.empty() || line[0] == ';') continue;
-    if (line[0] == '[') {
-      key = ApplyHeader(line, rootName, root);
-    } else if (key != nullptr && (line[0] == '"' || line[0] == '@')) {
-      ApplyValueLine(line, unicodeFile, *key);
+    if (line[0] == '[' && line.back() == ']') {
+      // Sections of other roots, and deletions, are passed over whole.
+      key = keeper = ApplyHeader(line, rootName, root);
+      continue;
     }
+    if (keeper == nullptr) continue;
+    if (line[0] == '[') key = nullptr;  // a broken header: its lines are kept, not read
+    if (key != nullptr && !lines[i].broken && ApplyValueLine(line, unicodeFile, *key)) continue;
+    keeper->keptLines.push_back(lines[i].raw);
+    if (unreadable != nullptr) unreadable->push_back(ToAnsi(lines[i].raw));
   }
   return true;
 }

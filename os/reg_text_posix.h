@@ -13,12 +13,15 @@
 //
 // Loading accepts ANSI text, UTF-16LE with a byte order mark (what reg
 // export writes) or UTF-8 with one (what an editor may save), the
-// "REGEDIT4" header too, line continuations, comments,
-// "[-key]" and "Name"=- deletions; lines it cannot read are passed over, as
-// regedit does, and sections of other roots are ignored. Hex data of the
-// string types is ANSI in an ANSI file and UTF-16 in a UTF-16 file, as
-// regedit reads it. Key and value names are ANSI, as the A calls see them: a
-// character the code page lacks becomes '?'.
+// "REGEDIT4" header too, comments, "[-key]" and "Name"=- deletions, and what
+// regedit takes besides: hex data going on with a backslash past blank and
+// comment lines, a comment after the data, blanks after "dword:", hex bytes
+// with leading zeros ("001"). Lines it still cannot read are kept as they
+// stand and written back with their key; sections of other roots are
+// ignored. Hex data of the string types is ANSI in an ANSI file and UTF-16 in
+// a UTF-16 file, as regedit reads it. Key and value names are ANSI, as the A
+// calls see them (a character the code page lacks becomes '?'); a name from
+// a UTF-16 file that the code page cannot carry is written back as it was.
 //
 // Writing gives ANSI text with CR LF line ends, readable and diffable; a root
 // holding string data the code page cannot carry is written as UTF-16LE with
@@ -28,6 +31,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "os/reg_tree_posix.h"
 
@@ -39,7 +43,10 @@ constexpr size_t kMaxDepth = 512;
 
 // Fills root (named rootName, e.g. "HKEY_LOCAL_MACHINE") from file bytes.
 // False when the bytes hold text but no known header line.
-[[nodiscard]] bool Parse(const std::string& bytes, const std::string& rootName, regtree::Key& root);
+// Lines inside this root's sections that cannot be read are kept in their
+// key (Key::keptLines) and, as ANSI text, added to unreadable when given.
+[[nodiscard]] bool Parse(const std::string& bytes, const std::string& rootName, regtree::Key& root,
+                         std::vector<std::string>* unreadable = nullptr);
 
 [[nodiscard]] std::string Format(const regtree::Key& root, const std::string& rootName);
 

@@ -1,6 +1,7 @@
 #include "os/reg_tree_posix.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "os/ansi_codepage_posix.h"
 
@@ -84,7 +85,11 @@ const Value* FindValue(const Key& key, const std::string& name) { return FindVal
 void PutValue(Key& key, const std::string& name, unsigned long type, const std::string& data) {
   Value* value = FindValue(key, name);
   if (value == nullptr) {
-    key.values.push_back(Value{name, type, data});
+    Value fresh;
+    fresh.name = name;
+    fresh.type = type;
+    fresh.data = data;
+    key.values.push_back(std::move(fresh));
     return;
   }
   value->type = type;

@@ -11,16 +11,23 @@
 namespace os {
 namespace regtree {
 
+// wideName: the name as a UTF-16 file spelled it, kept when the code page
+// cannot carry it, so a write of the file gives it back unchanged.
 struct Value {
   std::string name;
   unsigned long type = 0;
   std::string data;
+  std::u16string wideName;
 };
 
 struct Key {
   std::string name;
   std::vector<Value> values;
   std::vector<Key> subkeys;
+  std::u16string wideName;
+  // Lines of the key's section that could not be read, written back as
+  // they stood.
+  std::vector<std::u16string> keptLines;
 };
 
 // <0, 0, >0 comparing names upper-cased, byte by byte.

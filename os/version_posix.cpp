@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "os/ansi_codepage_posix.h"
 #include "os/errors.h"
 #include "os/files.h"
 #include "os/version_resource.h"
@@ -83,8 +84,17 @@ bool QueryVersionString(const std::vector<unsigned char>& block, const std::stri
                         std::string& text) {
   version_resource::Value value;
   if (!Find(block, subBlock, value)) return false;
-  text = value.isText ? version_resource::TextOf(value)
-                      : std::string(value.data, value.data + value.size);
+  if (!value.isText) {
+    text.assign(value.data, value.data + value.size);
+    return true;
+  }
+  // Through the ANSI code page, as VerQueryValueA gives it.
+  std::string utf16le;
+  for (char16_t c : version_resource::TextOf(value)) {
+    utf16le += static_cast<char>(c & 0xFF);
+    utf16le += static_cast<char>(c >> 8);
+  }
+  text = Utf16leToAnsi(utf16le);
   return true;
 }
 

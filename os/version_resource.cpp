@@ -1,6 +1,7 @@
 #include "os/version_resource.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace os {
 namespace version_resource {
@@ -8,7 +9,9 @@ namespace version_resource {
 namespace {
 
 constexpr std::uint32_t kRtVersion = 16;
-constexpr std::uint32_t kVersionInfoId = 1;
+constexpr std::uint32_t kVersionInfoId = 1;  // the only one the system reads
+constexpr std::uint32_t kLanguageNeutral = 0x0000;
+constexpr std::uint32_t kLanguageUsEnglish = 0x0409;
 constexpr std::uint32_t kMaxBlock = 0x10000;  // wLength is 16 bits
 constexpr std::uint32_t kHighBit = 0x80000000u;
 
@@ -85,28 +88,55 @@ bool ReadHeaders(ImageReader& reader, Image& image) {
   return image.resourceRva != 0 && image.resourceSize != 0;
 }
 
-// One resource directory: the entry with the wanted id, else (anyId) the first.
-bool FindEntry(ImageReader& reader, std::uint32_t base, std::uint32_t limit, std::uint32_t dir,
-               std::uint32_t id, bool anyId, std::uint32_t& target) {
+// The entries of one resource directory: (name or id, target) pairs.
+bool ReadDirectory(ImageReader& reader, std::uint32_t base, std::uint32_t limit, std::uint32_t dir,
+                   std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries) {
   unsigned char header[16];
   if (dir > limit || limit - dir < sizeof(header) || !reader.ReadAt(base + dir, sizeof(header), header)) {
     return false;
   }
   std::uint32_t count = static_cast<std::uint32_t>(Word(header + 12)) + Word(header + 14);
-  bool found = false;
+  if (count > (limit - dir - 16) / 8) return false;
+  entries.clear();
   for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint32_t at = dir + 16 + 8 * i;
     unsigned char entry[8];
-    if (at > limit || limit - at < 8 || !reader.ReadAt(base + at, 8, entry)) return false;
-    std::uint32_t name = Dword(entry);
-    bool match = (name & kHighBit) == 0 && name == id;
-    if (match || (anyId && !found)) {
-      target = Dword(entry + 4);
-      found = true;
-      if (match) return true;
+    if (!reader.ReadAt(base + dir + 16 + 8 * i, 8, entry)) return false;
+    entries.emplace_back(Dword(entry), Dword(entry + 4));
+  }
+  return true;
+}
+
+// The directory entry with the numeric id.
+bool FindEntry(ImageReader& reader, std::uint32_t base, std::uint32_t limit, std::uint32_t dir,
+               std::uint32_t id, std::uint32_t& target) {
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> entries;
+  if (!ReadDirectory(reader, base, limit, dir, entries)) return false;
+  for (const auto& entry : entries) {
+    if ((entry.first & kHighBit) == 0 && entry.first == id) {
+      target = entry.second;
+      return true;
     }
   }
-  return found && anyId;
+  return false;
+}
+
+// The language the loader takes: neutral, the user's, the system's, US
+// English (the sandbox's user and system language, all three), else the
+// first one there is.
+bool FindLanguage(ImageReader& reader, std::uint32_t base, std::uint32_t limit, std::uint32_t dir,
+                  std::uint32_t& target) {
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> entries;
+  if (!ReadDirectory(reader, base, limit, dir, entries) || entries.empty()) return false;
+  for (std::uint32_t language : {kLanguageNeutral, kLanguageUsEnglish}) {
+    for (const auto& entry : entries) {
+      if (entry.first == language) {
+        target = entry.second;
+        return true;
+      }
+    }
+  }
+  target = entries.front().second;
+  return true;
 }
 
 }  // namespace
@@ -120,10 +150,9 @@ bool ExtractVersionBlock(ImageReader& reader, std::vector<unsigned char>& block)
   }
   const std::uint32_t limit = image.resourceSize;
   std::uint32_t types = 0, names = 0, languages = 0;
-  if (!FindEntry(reader, base, limit, 0, kRtVersion, false, types) || (types & kHighBit) == 0 ||
-      !FindEntry(reader, base, limit, types & ~kHighBit, kVersionInfoId, true, names) ||
-      (names & kHighBit) == 0 ||
-      !FindEntry(reader, base, limit, names & ~kHighBit, 0, true, languages) ||
+  if (!FindEntry(reader, base, limit, 0, kRtVersion, types) || (types & kHighBit) == 0 ||
+      !FindEntry(reader, base, limit, types & ~kHighBit, kVersionInfoId, names) ||
+      (names & kHighBit) == 0 || !FindLanguage(reader, base, limit, names & ~kHighBit, languages) ||
       (languages & kHighBit) != 0 || languages > limit || limit - languages < 16) {
     return false;
   }
@@ -226,12 +255,12 @@ bool FindValue(const std::vector<unsigned char>& block, const std::string& path,
   return true;
 }
 
-std::string TextOf(const Value& value) {
-  std::string text;
+std::u16string TextOf(const Value& value) {
+  std::u16string text;
   for (std::size_t i = 0; i + 2 <= value.size; i += 2) {
-    std::uint16_t c = Word(value.data + i);
+    char16_t c = static_cast<char16_t>(Word(value.data + i));
     if (c == 0) break;
-    text += c < 0x100 ? static_cast<char>(c) : '?';
+    text += c;
   }
   return text;
 }

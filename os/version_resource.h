@@ -23,8 +23,8 @@ class ImageReader {
   virtual bool ReadAt(std::uint32_t offset, std::size_t size, unsigned char* out) = 0;
 };
 
-// The raw VS_VERSIONINFO block of the image: the RT_VERSION resource named 1
-// (else the first one), in its first language.
+// The raw VS_VERSIONINFO block of the image: the RT_VERSION resource with ID
+// 1 (the system reads no other), in the language the loader picks.
 [[nodiscard]] bool ExtractVersionBlock(ImageReader& image, std::vector<unsigned char>& block);
 
 // A value of the block found by a VerQueryValue path ("\", "\VarFileInfo\Translation",
@@ -37,9 +37,8 @@ struct Value {
 [[nodiscard]] bool FindValue(const std::vector<unsigned char>& block, const std::string& path,
                              Value& value);
 
-// A text value in the ANSI code page, up to its terminating NUL; characters
-// outside Latin-1 become '?'.
-std::string TextOf(const Value& value);
+// A text value up to its terminating NUL.
+std::u16string TextOf(const Value& value);
 
 }  // namespace version_resource
 }  // namespace os

@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/trace_log.h"
 #include "engine/tests/engine_fixture.h"
+#include "os/notices.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/test_machine.h"
 
@@ -54,6 +55,19 @@ TEST(TraceLogTest, TwoRunsAppendToTheSameFile) {
   std::string bytes = LogBytes(path);
   EXPECT_EQ(bytes.find("Log Start", bytes.find("run 0")) != std::string::npos, true);
   EXPECT_NE(bytes.find("run 1"), std::string::npos);
+}
+
+TEST(TraceLogTest, PlatformNoticesAreLoggedOnce) {
+  const std::string path = testing_support::NewTestFolder() + "\\Brevane.log";
+  CHFS_RunFlags flags;
+  CHFS_TraceLog log(path, flags);
+  (void)os::TakeNotices();
+  os::PostNotice("trace log notice");
+  os::PostNotice("trace log notice");
+  log.WriteLog("first");
+  os::PostNotice("trace log notice");
+  log.WriteLog("second");
+  EXPECT_EQ(LogBytes(path), "trace log notice\r\nfirst\r\nsecond\r\n");
 }
 
 TEST(TraceLogTest, UnwritableLogReturnsMinusOne) {

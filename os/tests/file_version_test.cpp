@@ -86,21 +86,8 @@ TEST(FileVersion, FilesWithoutVersionResource) {
   EXPECT_EQ(os::kErrorFileNotFound, os::LastError());
 }
 
-class MemoryImage : public os::version_resource::ImageReader {
- public:
-  explicit MemoryImage(const std::string& bytes) : bytes_(bytes) {}
-  bool ReadAt(std::uint32_t offset, std::size_t size, unsigned char* out) override {
-    if (offset > bytes_.size() || size > bytes_.size() - offset) return false;
-    std::memcpy(out, bytes_.data() + offset, size);
-    return true;
-  }
-
- private:
-  const std::string& bytes_;
-};
-
 bool ReadsFixedVersion(const std::string& image) {
-  MemoryImage reader(image);
+  os_test::MemoryImage reader(image);
   std::vector<unsigned char> block;
   os::version_resource::Value value;
   if (!os::version_resource::ExtractVersionBlock(reader, block)) return false;

@@ -14,42 +14,23 @@
 // test is skipped with the reason.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "os/machine.h"
 #include "os/profile.h"
+#include "os/profile_encoding_posix.h"
 #include "os/profile_text.h"
 #include "os/tests/profile_probe/profile_cases.h"
+#include "os/tests/wine_probe_support.h"
 #include "tests/support/test_machine.h"
 
 namespace {
 
 using profile_probe::Step;
-
-// Standard output of a shell command; false when it could not run or failed.
-bool RunCommand(const std::string& command, std::string& output) {
-  output.clear();
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return false;
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) output.append(buffer, got);
-  int status = ::pclose(pipe);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-std::string Quoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 // The probe's report lines per case name, with CRs dropped.
 std::map<std::string, std::vector<std::string>> ParseReport(const std::string& report) {
@@ -181,13 +162,19 @@ bool ParseWineLine(const std::string& line, WineResult& r) {
 }
 
 // Checks one write of ours against Wine's and against the file before it.
-void CheckWrite(const Step& step, const std::string& before, const profile_probe::Result& ours,
+// A UTF-16 file must stay UTF-16; its lines are compared as the A calls read them.
+void CheckWrite(const Step& step, const std::string& beforeBytes, const profile_probe::Result& ours,
                 const WineResult& wine, const std::string& where) {
   EXPECT_EQ(std::to_string(ours.ret), wine.ret) << where;
   EXPECT_EQ(ours.fileExists, wine.fileExists) << where;
+  auto utf16 = [](const std::string& bytes) { return bytes.compare(0, 2, "\xff\xfe") == 0; };
+  EXPECT_EQ(utf16(ours.result), utf16(wine.result)) << where << ": the file's encoding";
+  const std::string before = os::ProfileAnsiView(beforeBytes);
+  const std::string mine = os::ProfileAnsiView(ours.result);
+  const std::string theirs = os::ProfileAnsiView(wine.result);
   size_t removed = 0;
   size_t added = 0;
-  ChangedBlock(before, ours.result, removed, added);
+  ChangedBlock(before, mine, removed, added);
   if (step.key == nullptr) {
     EXPECT_EQ(added, 0u) << where << ": deleting a section only removes lines";
   } else if (step.value == nullptr) {
@@ -196,7 +183,7 @@ void CheckWrite(const Step& step, const std::string& before, const profile_probe
   } else {
     EXPECT_LE(removed, 1u) << where << ": setting a key changes one line";
     EXPECT_LE(added, 3u) << where << ": at most a line end, a header and the key";
-    EXPECT_EQ(KeyLine(ours.result, step.section, step.key), KeyLine(wine.result, step.section, step.key))
+    EXPECT_EQ(KeyLine(mine, step.section, step.key), KeyLine(theirs, step.section, step.key))
         << where << ": the written line";
   }
 }
@@ -221,19 +208,12 @@ void CompareCase(const profile_probe::Case& c, const std::vector<profile_probe::
 }
 
 TEST(ProfileDifferential, SandboxAgreesWithTheRealApi) {
-  const char* bin = std::getenv("BREVANE_WINDOWS_BIN");
-  if (bin == nullptr || *bin == '\0') {
-    GTEST_SKIP() << "BREVANE_WINDOWS_BIN is not set: no Windows build to compare with";
-  }
-  const std::string probe = std::string(bin) + "/profile_probe.exe";
-  if (::access(probe.c_str(), R_OK) != 0) GTEST_SKIP() << probe << " is missing: build the windows preset";
-  const std::string run = Quoted(std::string(BREVANE_SOURCE_DIR) + "/scripts/wine-run") + " " + Quoted(probe);
+  std::string why;
+  const std::string run = wine_probe::ProbeCommand("profile_probe.exe", "profile-probe ready", why);
+  if (run.empty()) GTEST_SKIP() << why;
   std::string output;
-  if (!RunCommand(run + " --ready 2>&1", output) || output.find("profile-probe ready") == std::string::npos) {
-    GTEST_SKIP() << "Wine cannot run Windows programs here: " << output.substr(0, 300);
-  }
-  ASSERT_TRUE(RunCommand(run + " 2>/dev/null", output)) << "the probe failed under Wine";
-  ASSERT_NE(output.find("profile-probe end"), std::string::npos) << output.substr(0, 2000);
+  ASSERT_TRUE(wine_probe::RunUntil(run + " 2>/dev/null", "profile-probe end", output))
+      << "the probe failed under Wine: " << output.substr(0, 2000);
 
   const std::map<std::string, std::vector<std::string>> wine = ParseReport(output);
   const profile_probe::Calls calls = SandboxCalls();

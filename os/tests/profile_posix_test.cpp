@@ -16,6 +16,7 @@
 #include "os/change_gate.h"
 #include "os/errors.h"
 #include "os/profile.h"
+#include "os/tests/profile_probe/profile_cases.h"
 #include "tests/support/test_machine.h"
 
 namespace {
@@ -76,6 +77,26 @@ TEST(ProfilePosixWrite, KeepsNulBytesAndLongLines) {
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(path, bytes));
   EXPECT_EQ(bytes, head + "\r\n" + longLine + "[s]\r\nk=new\r\n");
+}
+
+// A UTF-16 file is read through code page 1252 and edited in UTF-16: only the
+// touched line changes, characters the code page lacks keep their bytes.
+TEST(ProfilePosixWrite, Utf16FileStaysUtf16) {
+  using profile_probe::Utf16File;
+  std::string path = NewTestFolder() + "\\wide.ini";
+  const std::u16string head = u"; \u65e5\u672c\r\n[s]\r\nK=v\u65e5\r\neuro=\u20ac\r\n";
+  ASSERT_TRUE(WriteFileBytes(path, Utf16File(head + u"\r\n[t]\r\nz=1\r\n")));
+  std::string value;
+  EXPECT_EQ(os::GetProfileString(path, "s", "euro", "", value, 64), 1u);
+  EXPECT_EQ(value, "\x80");
+  EXPECT_EQ(os::GetProfileString(path, "S", "k", "", value, 64), 2u);
+  EXPECT_EQ(value, "v?");
+  ASSERT_TRUE(os::WriteProfileString(path, "s", "K2", "x\xe9\x99"));
+  ASSERT_TRUE(os::WriteProfileString(path, "u", "k", "v"));
+  ASSERT_TRUE(os::WriteProfileString(path, "t", "z", "?"));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(path, bytes));
+  EXPECT_EQ(bytes, Utf16File(head + u"K2=x\u00e9\u2122\r\n\r\n[t]\r\nz=?\r\n[u]\r\nk=v\r\n"));
 }
 
 TEST(ProfilePosixWrite, DeletingFromAMissingFileLeavesAnEmptyFile) {

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "os/ansi_codepage_posix.h"
+#include "os/notices.h"
 #include "os/reg_text_posix.h"
 #include "os/reg_tree_posix.h"
 #include "os/registry.h"
@@ -307,6 +308,76 @@ TEST_F(RegStoreTest, ImportDeletionsApply) {
   EXPECT_EQ(std::string("1", 2), Query(kMachine, "A\\B", "V"));
   EXPECT_EQ("<no value>", Query(kMachine, "A\\B", "W"));
   EXPECT_EQ("<no key>", Query(kMachine, "C", "X"));
+}
+
+// What regedit reads is read; what it cannot read survives a write of the
+// root as it stood and is named once among the notices for the trace log.
+TEST_F(RegStoreTest, ReadsWhatRegeditReadsAndKeepsTheRest) {
+  const std::string pair("\x01\x02", 2);
+  const std::string answer("\x2a\0\0\0", 4);
+  struct Case {
+    const char* lines;
+    std::string data;  // empty: the line cannot be read and is kept
+  } cases[] = {
+      {"\"a\"=hex:01,\\\r\n; between\r\n  02", pair},
+      {"\"b\"=hex:01,\\\r\n\r\n  02", pair},
+      {"\"c\"=hex:01,\\ ;c\r\n  02 ;d", pair},
+      {"\"d\"=hex:001,02", pair},
+      {"\"e\"=dword: 0000002a", answer},
+      {"\"f\"=dword:2a ;c", answer},
+      {"\"g\"=\"s\" ;c", std::string("s", 2)},
+      {"\"h\"=\"unterminated", ""},
+      {"\"i\"=str:\"x\"", ""},
+      {"\"j\"=dword:0x2a", ""},
+      {"\"k\"=hex:01,\\", ""},
+      {"\"l\"=\"after a broken continuation\"", std::string("after a broken continuation", 28)},
+      {"[HKEY_LOCAL_MACHINE\\Broken", ""},
+      {"\"m\"=\"in a broken section\"", ""},
+  };
+  std::string file = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n";
+  for (const Case& c : cases) file += std::string(c.lines) + "\r\n";
+  // Hex data cut off by the next section: the lines it passed over stay out
+  // of what is kept, or every write would add them again.
+  file += "\"n\"=hex:02,\\\r\n\r\n; c\r\n\r\n[HKEY_LOCAL_MACHINE\\L]\r\n\"z\"=\"1\"\r\n";
+  WriteRoot(kMachine, file);
+  (void)os::TakeNotices();
+  size_t written = 0;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const Case& c : cases) {
+      std::string name(c.lines + 1, 1);
+      EXPECT_EQ(c.data.empty() ? "<no value>" : c.data, Query(kMachine, "K", name)) << c.lines;
+      if (c.data.empty()) {
+        EXPECT_NE(std::string::npos, ReadRoot(kMachine).find(std::string(c.lines) + "\r\n"))
+            << c.lines << " is kept\n" << ReadRoot(kMachine);
+      }
+    }
+    RegistryKey other;
+    ASSERT_EQ(0, other.Open(kMachine, "L", RegAccess::kAllAccess));
+    ASSERT_EQ(0, other.SetValue("z", os::kRegSz, pass == 0 ? "2" : "3"));
+    if (pass == 1) {
+      EXPECT_EQ(written, ReadRoot(kMachine).size()) << ReadRoot(kMachine);
+    }
+    written = ReadRoot(kMachine).size();
+  }
+  EXPECT_NE(std::string::npos, ReadRoot(kMachine).find("\"n\"=hex:02,\\\r\n\r\n[HKEY_LOCAL_MACHINE\\L]"));
+  std::vector<std::string> notices = os::TakeNotices();
+  EXPECT_EQ(7u, notices.size());
+  for (const std::string& notice : notices) {
+    EXPECT_NE(std::string::npos, notice.find("HKEY_LOCAL_MACHINE.reg")) << notice;
+  }
+}
+
+// A name the code page cannot carry keeps its characters through a write to
+// another key; the A calls see it with '?'.
+TEST_F(RegStoreTest, NamesOutsideTheCodePageKeepTheirCharacters) {
+  const std::u16string japanese =
+      u"[HKEY_LOCAL_MACHINE\\\u65e5\u672c key]\r\n\"\u540d\"=\"v\"\r\n\"n\"=hex:01\r\n";
+  WriteRoot(kMachine, Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n" + japanese));
+  EXPECT_EQ(std::string("v", 2), Query(kMachine, "?? key", "?"));
+  RegistryKey other;
+  ASSERT_EQ(0, other.Create(kMachine, "Other", nullptr));
+  ASSERT_EQ(0, other.SetValue("x", os::kRegSz, "1"));
+  EXPECT_NE(std::string::npos, ReadRoot(kMachine).find(Utf16File(japanese).substr(2)));
 }
 
 TEST_F(RegStoreTest, AFileThatIsNotRegTextIsNeverOverwritten) {

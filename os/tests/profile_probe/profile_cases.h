@@ -48,6 +48,16 @@ inline Step Write(const char* section, const char* key, const char* value) {
   return Step{'w', section, key, value, 0};
 }
 
+// A file in UTF-16LE with its byte order mark.
+inline std::string Utf16File(const std::u16string& text) {
+  std::string bytes = "\xff\xfe";
+  for (char16_t u : text) {
+    bytes += static_cast<char>(u & 0xFF);
+    bytes += static_cast<char>(u >> 8);
+  }
+  return bytes;
+}
+
 inline std::vector<Case> Cases() {
   const char* basics =
       "; leading comment\r\n[Main]\r\nplain=value\r\n  spaced  =   padded value   \r\n"
@@ -92,6 +102,13 @@ inline std::vector<Case> Cases() {
         Section("t"), Get("t", "z"), Section("u"), Write("none", nullptr, nullptr)}},
       {"create file", false, "", false,
        {Write("App", "key", "string"), Write("App", "key2", ""), Section("App")}},
+      {"utf-16", true,
+       Utf16File(u"; \u65e5\u672c\r\n[s]\r\nK=v\u00e9\r\neuro=\u20ac \u2122\r\n"
+                 u"cjk=\u65e5\u672c\r\n\r\n[t]\r\nz=1\r\n"),
+       false,
+       {Get("s", "K"), Get("s", "euro"), Get("s", "cjk"), Section("s"), Write("s", "K2", "x\xe9\x80"),
+        Write("s", "K", "new"), Write("u", "k", "v"), Section("u"), Write("t", "z", nullptr),
+        Get("s", "K2")}},
       {"bare file name", true, "[s]\r\nk=in the windows folder\r\n", true,
        {Get("s", "k"), Write("s", "k2", "v2"), Section("s")}},
   };
