@@ -30,6 +30,7 @@ class ScriptCheck {
   void CheckDomain(const std::string& domain);
   void CheckStep(const ScriptSection& main, const std::string& domain, int step, int stepCount);
   void CheckFileGroups(const ScriptSection& section, int stepCount);
+  void CheckUpdatedSymbols(const ScriptSection& section);
   void CheckUnreadSections();
 
   // script_check_keys.cpp: the keys of one section against its kind.

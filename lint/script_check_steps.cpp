@@ -94,8 +94,18 @@ void ScriptCheck::CheckStep(const ScriptSection& main, const std::string& domain
   }
   if (!read_.insert(FoldName(section->name)).second) return;
   CheckSection(*section, *keys, stepCount);
-  if (keys->freeForm) DefineSymbols(*section);
+  if (keys->freeForm) CheckUpdatedSymbols(*section);
   if (keys == FindSectionKeys("CopyFileGroupTo")) CheckFileGroups(*section, stepCount);
+}
+
+void ScriptCheck::CheckUpdatedSymbols(const ScriptSection& section) {
+  // Only symbols the script table already holds can be given new values.
+  for (const ScriptEntry& entry : section.entries) {
+    if (!entry.hasEquals || symbols_.count(entry.key) != 0) continue;
+    Add(true, &section, entry.line,
+        entry.key + " is not a symbol of the script: the step stops the run (give it a first value in "
+                    "[ProductInstall.Symbols])");
+  }
 }
 
 void ScriptCheck::CheckFileGroups(const ScriptSection& section, int stepCount) {

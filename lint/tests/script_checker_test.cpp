@@ -107,12 +107,15 @@ std::vector<LintCase> Cases() {
       {"UndefinedSymbol", OneStep("ProductInstall.Run", "RunCount=1\r\nRun1.Command=%TOOLS%\\x.exe 50%"), false, 1,
        {"%TOOLS% is never defined"}},
       {"SymbolsDefinedByStepsAndBuiltIns",
+       "[ProductInstall.Symbols]\r\nTOOL=\r\n"
        "[ProductInstall.Main]\r\nStepCount=3\r\nStep1.Section=ProductInstall.GetUserInput\r\n"
        "Step2.Section=ProductInstall.UpdateSymbols\r\nStep3.Section=ProductInstall.Run\r\n"
        "[ProductInstall.GetUserInput]\r\nInputCount=1\r\nInput1.Type=BRVN_INPUT_EDITBOX\r\nInput1.RefSymbol=DIR\r\n"
        "[ProductInstall.UpdateSymbols]\r\nTOOL=%DIR%\\t.exe\r\n"
        "[ProductInstall.Run]\r\nRunCount=1\r\nRun1.Command=%TOOL% %WINDIR% %x09% %SOURCEDIR%\r\n",
        false, 0, {}},
+      {"UpdatedSymbolNotInTheScript", OneStep("ProductInstall.UpdateSymbols", "NEW=1"), false, 2,
+       {"NEW is not a symbol of the script"}},
       {"ByteOrderMark", "\xef\xbb\xbf" + OneStep("ProductInstall.Run", "RunCount=0"), false, 2,
        {"t.ini:1: error: the script begins with a UTF-8 byte order mark"}},
       {"Utf16", std::string("\xff\xfe[\0P\0", 6), false, 2, {"UTF-16"}},
