@@ -172,8 +172,14 @@ TEST(ScriptCheckerTest, TenThousandItemsTakeWellUnderASecond) {
   const LintResult result = Check(OneStep("ProductInstall.UpdateRegistry", body), false);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(result.ExitStatus(), 0) << result.Report();
-  // Generous for sanitizer builds and Wine; a plain build takes a few hundredths.
-  EXPECT_LT(seconds, 1.0);
+  // A plain build takes about a tenth of a second; sanitizers slow it down
+  // several times.
+#if defined(__SANITIZE_ADDRESS__)
+  const double limit = 5.0;
+#else
+  const double limit = 1.0;
+#endif
+  EXPECT_LT(seconds, limit);
 }
 
 }  // namespace
