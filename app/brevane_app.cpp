@@ -3,11 +3,29 @@
 #include <cstdio>
 #include <new>
 
+#include "app/program_switches.h"
+#include "lint/script_checker.h"
+#include "os/errors.h"
+#include "os/machine.h"
 #include "os/simple_file.h"
 
 namespace {
 // A result no run returns, so an unstarted run is told apart.
 constexpr int kNoResult = -0x7fffffff;
+
+// HotFix.ini beside the program.
+std::string ScriptBesideProgram() {
+  std::string path;
+  if (!os::GetModulePath(path, 2048)) return "HotFix.ini";
+  size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? "HotFix.ini" : path.substr(0, slash + 1) + "HotFix.ini";
+}
+
+int RunChecker(const std::string& path, bool silent) {
+  LintResult result = CheckScriptFile(path.empty() ? ScriptBesideProgram() : path, silent);
+  std::fputs(result.Report().c_str(), stdout);
+  return result.ExitStatus();
+}
 }  // namespace
 
 CBrevaneApp::~CBrevaneApp() {
@@ -23,11 +41,35 @@ int CBrevaneApp::ExitStatusForResult(int result) {
   return kExitFailedRolledBack;
 }
 
+bool CBrevaneApp::ScriptReadable() {
+  // Without its script a run would show an empty window and then fail.
+  std::string bytes;
+  if (os::ReadAllBytes(engine_->GetScriptPath(), bytes)) return true;
+  const unsigned long error = os::LastError();
+  char line[kTraceBufferSize];
+  std::snprintf(line, sizeof(line), "***Error: Can't read script file ('%s'): %s (lasterror=%lu)",
+                engine_->GetScriptPath().c_str(), os::SystemMessage(error).c_str(), error);
+  traceLog_->WriteLog(line);
+  std::printf("%s\n", line);
+  return false;
+}
+
 int CBrevaneApp::InitInstance(const std::vector<std::string>& arguments) {
   CBrevaneCommandLineInfo::Parse(arguments, flags_);
+  const ProgramSwitches switches = ReadProgramSwitches(arguments);
+  if (switches.request == ProgramRequest::kUsage) {
+    std::fputs(UsageText().c_str(), stdout);
+    return kExitSuccess;
+  }
+  if (switches.request == ProgramRequest::kVersion) {
+    std::printf("%s\n", VersionText().c_str());
+    return kExitSuccess;
+  }
+  if (switches.request == ProgramRequest::kLint) return RunChecker(switches.lintPath, flags_.silent);
   traceLog_.reset(new (std::nothrow) CHFS_TraceLog(ChooseTraceLogPath(), flags_));
   if (!traceLog_) return kExitStartupFailure;
   traceLog_->WriteLog(TraceLogBanner());
+  traceLog_->WriteLog(VersionText());
   windows_ = CBrevaneWindows::Create(flags_);
   if (!windows_) return kExitStartupFailure;
   traceLog_->SetWindowPort(windows_.get());
@@ -42,6 +84,7 @@ int CBrevaneApp::InitInstance(const std::vector<std::string>& arguments) {
     std::printf("%s\n", line);
     return kExitRecordFileNotFound;
   }
+  if (!flags_.remove && !ScriptReadable()) return kExitStartupFailure;
 
   int result = kNoResult;
   MainWindowOutcome outcome =

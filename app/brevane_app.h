@@ -39,6 +39,10 @@ class CBrevaneApp {
   static int ExitStatusForResult(int result);
 
  private:
+  // False, with a log line and a line on standard output, when the script
+  // of an installation cannot be read.
+  bool ScriptReadable();
+
   CHFS_RunFlags flags_;
   std::unique_ptr<CHFS_Engine> engine_;
   std::unique_ptr<CHFS_TraceLog> traceLog_;

@@ -60,7 +60,7 @@ bool RegistryRootByName(const std::string& name, os::RegRoot& root) {
   return false;
 }
 
-int ParseRegistryDescriptor(CHFS_Engine& engine, const std::string& text, RegistryDescriptor& out) {
+int ReadRegistryDescriptor(const std::string& text, RegistryDescriptor& out, std::string* rootName) {
   std::vector<std::string> fields;
   bool ok = SplitFields(text, "Reg:", 3, fields);
   if (ok) {
@@ -73,48 +73,57 @@ int ParseRegistryDescriptor(CHFS_Engine& engine, const std::string& text, Regist
       ok = !out.valueName.empty();
     }
   }
-  if (!ok) {
-    engine.Trace("*** Syntax error: Incorrect registry description '%s'!", text.c_str());
-    return -1;
-  }
+  if (!ok) return -1;
+  if (rootName != nullptr) *rootName = fields[1];
   if (fields[0] == "REG_DWORD") {
     out.type = os::kRegDword;
   } else if (fields[0] == "REG_SZ") {
     out.type = os::kRegSz;
   } else {
-    engine.Trace("*** Syntax error: Incorrect registry data type '%s'!", text.c_str());
     return -2;
   }
-  if (!RegistryRootByName(fields[1], out.root)) {
-    engine.Trace("*** Syntax error: Incorrect registry root_type '%s'!", fields[1].c_str());
-    return -3;
-  }
-  return 0;
+  return RegistryRootByName(fields[1], out.root) ? 0 : -3;
+}
+
+int ParseRegistryDescriptor(CHFS_Engine& engine, const std::string& text, RegistryDescriptor& out) {
+  std::string rootName;
+  int code = ReadRegistryDescriptor(text, out, &rootName);
+  if (code == -1) engine.Trace("*** Syntax error: Incorrect registry description '%s'!", text.c_str());
+  if (code == -2) engine.Trace("*** Syntax error: Incorrect registry data type '%s'!", text.c_str());
+  if (code == -3) engine.Trace("*** Syntax error: Incorrect registry root_type '%s'!", rootName.c_str());
+  return code;
+}
+
+bool ReadINIDescriptor(const std::string& text, std::string& file, std::string& section,
+                       std::string& key) {
+  std::vector<std::string> fields;
+  if (!SplitFields(text, "INI:", 3, fields) || fields[2].empty()) return false;
+  file = fields[0];
+  section = fields[1];
+  key = fields[2];
+  return true;
 }
 
 int SpliteINIParameter(CHFS_Engine& engine, const std::string& text, std::string& file,
                        std::string& section, std::string& key) {
+  if (ReadINIDescriptor(text, file, section, key)) return 0;
+  engine.Trace("*** Syntax error: Incorrect INI description '%s'!", text.c_str());
+  return -1;
+}
+
+bool ReadFileInfoDescriptor(const std::string& text, std::string& file, std::string& property) {
   std::vector<std::string> fields;
-  if (!SplitFields(text, "INI:", 3, fields) || fields[2].empty()) {
-    engine.Trace("*** Syntax error: Incorrect INI description '%s'!", text.c_str());
-    return -1;
-  }
+  if (!SplitFields(text, "FileInfo:", 2, fields) || fields[1].empty()) return false;
   file = fields[0];
-  section = fields[1];
-  key = fields[2];
-  return 0;
+  property = fields[1];
+  return true;
 }
 
 int ParseFileInfoDescriptor(CHFS_Engine& engine, const std::string& text, std::string& file,
                             std::string& property) {
-  std::vector<std::string> fields;
-  if (!SplitFields(text, "FileInfo:", 2, fields) || fields[1].empty()) {
-    engine.Trace("*** Syntax error: Incorrect FileInfo description '%s'!", text.c_str());
-    return -1;
-  }
-  file = fields[0];
-  property = fields[1];
-  return 0;
+  if (ReadFileInfoDescriptor(text, file, property)) return 0;
+  engine.Trace("*** Syntax error: Incorrect FileInfo description '%s'!", text.c_str());
+  return -1;
 }
 
 bool BracketedInner(const std::string& value, std::string& inner) {

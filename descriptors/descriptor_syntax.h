@@ -19,6 +19,14 @@ struct RegistryDescriptor {
 };
 
 // 0; -1 malformed; -2 type neither "REG_DWORD" nor "REG_SZ"; -3 unknown root.
+// The Read... forms write no trace line (the script checker uses them);
+// rootName, when given, gets the root field of a well-formed descriptor.
+[[nodiscard]] int ReadRegistryDescriptor(const std::string& text, RegistryDescriptor& out,
+                                         std::string* rootName = nullptr);
+[[nodiscard]] bool ReadINIDescriptor(const std::string& text, std::string& file,
+                                     std::string& section, std::string& key);
+[[nodiscard]] bool ReadFileInfoDescriptor(const std::string& text, std::string& file,
+                                          std::string& property);
 [[nodiscard]] int ParseRegistryDescriptor(CHFS_Engine& engine, const std::string& text,
                                           RegistryDescriptor& out);
 

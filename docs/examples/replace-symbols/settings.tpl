@@ -1,0 +1,3 @@
+[Product]
+Name=%PRODUCT%
+Installed=%DATE%
