@@ -179,30 +179,34 @@ TEST(TerminalPtyTest, EnterTakesTheValueShownAndTheDefaultButton) {
       "Input1.Type=BRVN_INPUT_EDITBOX\r\nInput1.RefSymbol=PLACE\r\n"
       "Input2.Description=Install where?\r\nInput2.Type=BRVN_INPUT_FOLDER_SELECT\r\n"
       "Input2.RefSymbol=DEST\r\n");
+  std::string before;
+  testing_support::ReadFileBytes(PackageFixture::kLogPath, before);
   PtyProgram run(ProgramOf(package), {});
   ASSERT_TRUE(run.Started());
-  ASSERT_TRUE(run.Expect("-- Pty Setup --")) << run.Output();
-  ASSERT_TRUE(run.Expect("[Install/Cancel]? ")) << run.Output();
-  run.Type("yes");  // not a button here: the accepted answers, once
-  ASSERT_TRUE(run.Expect("Type Install or Cancel (or its first letter); Enter alone answers Install."))
-      << run.Output();
-  ASSERT_TRUE(run.Expect("[Install/Cancel]? ")) << run.Output();
-  run.Type("");
-  ASSERT_TRUE(run.Expect("-- Pty Progress --\r\nYour office?\r\n(now: Main office")) << run.Output();
-  ASSERT_TRUE(run.Expect("> ")) << run.Output();
-  run.Type("");
-  ASSERT_TRUE(run.Expect("-- Pty Progress --\r\nInstall where?\r\n(now: " + dest + ")")) << run.Output();
-  ASSERT_TRUE(run.Expect("folder> ")) << run.Output();
-  run.Type("");
-  ASSERT_TRUE(run.Expect("-- Pty Progress --\r\nThe folder:")) << run.Output();
-  ASSERT_TRUE(run.Expect("[Yes/No]? ")) << run.Output();
-  run.Type("");
-  ASSERT_TRUE(run.Expect("[OK]? ")) << run.Output();
-  run.Type("");
+  // What the screen shows, then what the person types (null: nothing yet).
+  const std::vector<std::pair<std::string, const char*>> turns = {
+      {"-- Pty Setup --", nullptr},
+      {"[Install/Cancel]? ", "yes"},  // not a button here: the accepted answers, once
+      {"Type Install or Cancel (or its first letter); Enter alone answers Install.", nullptr},
+      {"[Install/Cancel]? ", ""},
+      {"-- Pty Progress --\r\nYour office?\r\n(now: Main office", nullptr},
+      {"> ", ""},
+      {"-- Pty Progress --\r\nInstall where?\r\n(now: " + dest + ")", nullptr},
+      {"folder> ", ""},
+      {"-- Pty Progress --\r\nThe folder:", nullptr},
+      {"[Yes/No]? ", ""},
+      {"[OK]? ", ""}};
+  for (const auto& turn : turns) {
+    ASSERT_TRUE(run.Expect(turn.first)) << run.Output();
+    if (turn.second != nullptr) run.Type(turn.second);
+  }
   EXPECT_EQ(run.Wait(), 0) << run.Output();
   EXPECT_EQ(run.Output().find("Type Install or Cancel", run.Output().find("Enter alone") + 1),
             std::string::npos);
   EXPECT_TRUE(testing_support::FileExists(dest));
+  std::string after;
+  testing_support::ReadFileBytes(PackageFixture::kLogPath, after);
+  EXPECT_NE(after.find("]User Input = 'Main office'", before.size()), std::string::npos);
 }
 
 // A file group's progress: one line on a terminal, redrawn in place at most

@@ -338,6 +338,20 @@ const char kFolderScript[] =
     "[ProductInstall.GetUserInput.Where]\r\nInputCount=1\r\nInput1.Description=Where to?\r\n"
     "Input1.Type=BRVN_INPUT_FOLDER_SELECT\r\nInput1.RefSymbol=TARGET\r\n";
 
+// Confirms the main window of a kFolderScript package; the folder browser
+// over its progress window, or null after reporting what did not appear.
+HWND ConfirmUntilTheFolderBrowser(const RunningProgram& run, HWND& progress) {
+  HWND main = WaitForDialog(run, "Folder Setup");
+  if (main == nullptr) ADD_FAILURE() << "no main window";
+  if (main == nullptr) return nullptr;
+  Press(main, IDOK);
+  progress = WaitForDialog(run, "Folder Progress");
+  if (progress == nullptr) ADD_FAILURE() << "no progress window";
+  HWND browser = progress == nullptr ? nullptr : WaitForOtherDialog("Ostrel Install package", nullptr);
+  if (progress != nullptr && browser == nullptr) ADD_FAILURE() << "no folder browser";
+  return browser;
+}
+
 TEST(WindowsDialogsTest, FolderBrowserTakesATypedFolderOnlyOnceConfirmed) {
   if (NoDisplay()) GTEST_SKIP() << "DISPLAY is unset: Wine has no X display for the windows";
   PackageFixture package(kFolderScript);
@@ -348,13 +362,9 @@ TEST(WindowsDialogsTest, FolderBrowserTakesATypedFolderOnlyOnceConfirmed) {
   program = package.Folder() + program.substr(program.rfind('\\'));
   RunningProgram run(program, package.Folder());
   ASSERT_TRUE(run.Started());
-  HWND main = WaitForDialog(run, "Folder Setup");
-  ASSERT_NE(main, nullptr) << "no main window";
-  Press(main, IDOK);
-  HWND progress = WaitForDialog(run, "Folder Progress");
-  ASSERT_NE(progress, nullptr) << "no progress window";
-  HWND browser = WaitForOtherDialog("Ostrel Install package", nullptr);
-  ASSERT_NE(browser, nullptr) << "no folder browser";
+  HWND progress = nullptr;
+  HWND browser = ConfirmUntilTheFolderBrowser(run, progress);
+  ASSERT_NE(browser, nullptr);
 
   // The added edit box lies just above the tree, as wide as it; the status
   // line is hidden.
@@ -433,20 +443,12 @@ TEST(WindowsDialogsTest, FolderBrowserOffersAStartingFolderNotMadeYet) {
   if (NoDisplay()) GTEST_SKIP() << "DISPLAY is unset: Wine has no X display for the windows";
   const std::string later = testing_support::NewTestFolder() + "\\not\\yet";
   PackageFixture package("[ProductInstall.Symbols]\r\nTARGET=" + later + "\r\n" + kFolderScript);
-  std::string program = testing_support::BuiltProgramPath();
-  program = package.Folder() + program.substr(program.rfind('\\'));
-  RunningProgram run(program, package.Folder());
-  ASSERT_TRUE(run.Started());
-  HWND main = WaitForDialog(run, "Folder Setup");
-  ASSERT_NE(main, nullptr) << "no main window";
-  Press(main, IDOK);
-  HWND progress = WaitForDialog(run, "Folder Progress");
-  ASSERT_NE(progress, nullptr) << "no progress window";
-  HWND browser = WaitForOtherDialog("Ostrel Install package", nullptr);
-  ASSERT_NE(browser, nullptr) << "no folder browser";
-  HWND edit = ::GetDlgItem(browser, 14148);
-  ASSERT_NE(edit, nullptr);
-  EXPECT_EQ(TextOf(edit), later);
+  const std::string built = testing_support::BuiltProgramPath();
+  RunningProgram run(package.Folder() + built.substr(built.rfind('\\')), package.Folder());
+  HWND progress = nullptr;
+  HWND browser = run.Started() ? ConfirmUntilTheFolderBrowser(run, progress) : nullptr;
+  ASSERT_NE(browser, nullptr);
+  EXPECT_EQ(TextOf(::GetDlgItem(browser, 14148)), later);
   EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(browser, IDOK)));
   KeepPicture(browser, "folder_browser_not_made_yet");
   Press(browser, IDOK);
