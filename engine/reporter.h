@@ -5,6 +5,7 @@
 // one implementation is CHFS_TraceLog. Tests replace it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Message-box button codes that Ask returns.
@@ -32,6 +33,16 @@ enum : int {
   kMbIconInformation = 0x40,
 };
 
+// How far a file group or a backup has got: the files and bytes copied so
+// far of all it copies, and the file being copied now (empty at the end).
+struct CHFS_FileProgress {
+  int filesDone = 0;
+  int filesTotal = 0;
+  std::uint64_t bytesDone = 0;
+  std::uint64_t bytesTotal = 0;
+  std::string currentFile;
+};
+
 class CHFS_Reporter {
  public:
   virtual ~CHFS_Reporter() = default;
@@ -50,4 +61,6 @@ class CHFS_Reporter {
   // A message box with the given style; the button pressed, or 0 when silent
   // or when no main window is current.
   virtual int Ask(const std::string& text, int style) = 0;
+  // Progress within a step that copies files; shown, never logged.
+  virtual void ReportFileProgress(const CHFS_FileProgress& progress) {}
 };

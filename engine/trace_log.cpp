@@ -59,6 +59,10 @@ int CHFS_TraceLog::Ask(const std::string& text, int style) {
   return windows_->MessageBox(text, BrevaneString(kIdsMessageCaption), style, true);
 }
 
+void CHFS_TraceLog::ReportFileProgress(const CHFS_FileProgress& progress) {
+  if (windows_ != nullptr) windows_->ShowFileProgress(progress);
+}
+
 std::string ChooseTraceLogPath() {
   const char kFixedLog[] = "c:\\Brevane.log";
   if (os::AppendText(kFixedLog, std::string())) return kFixedLog;

@@ -26,6 +26,7 @@ class CHFS_TraceLog : public CHFS_Reporter {
   int SetReadmeText(const std::string& text) override;
   int WriteLog(const std::string& text) override;
   int Ask(const std::string& text, int style) override;
+  void ReportFileProgress(const CHFS_FileProgress& progress) override;
 
   [[nodiscard]] const std::string& LogPath() const { return logPath_; }
   [[nodiscard]] const std::string& DetailText() const { return detailText_; }

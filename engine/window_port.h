@@ -7,6 +7,7 @@
 #include <string>
 
 class CHFS_Reporter;
+struct CHFS_FileProgress;
 
 class CHFS_WindowPort {
  public:
@@ -21,6 +22,8 @@ class CHFS_WindowPort {
   // The main window's description (1001) and readme (1000) fields.
   virtual void SetMainDescription(const std::string& text) = 0;
   virtual void SetReadmeText(const std::string& text) = 0;
+  // Files copied within the current step; a port may leave them unshown.
+  virtual void ShowFileProgress(const CHFS_FileProgress& progress) {}
 
   // True once a main window is current (the main window, later the progress
   // window); message boxes owned by it can be shown.

@@ -7,6 +7,7 @@
 #include "os/files.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
+#include "sections/file_progress.h"
 #include "sections/replaceable.h"
 
 void CHFS_BackupFileSection::EnsureBackupFolder(const std::string& folder) {
@@ -36,6 +37,17 @@ int CHFS_BackupFileSection::SaveFile(int item, const std::string& file, const st
   return 0;
 }
 
+std::vector<std::string> CHFS_BackupFileSection::ListedFiles(int count) {
+  std::vector<std::string> files;
+  for (int item = 1; item <= count; ++item) {
+    char key[32];
+    std::snprintf(key, sizeof(key), "File%d", item);
+    std::string file = ReadSectionItem(key, 0);
+    if (file != kEmptyItem) files.push_back(file);
+  }
+  return files;
+}
+
 int CHFS_BackupFileSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   SetSectionName(sessionName);
   int count = CDecimalToInt(ReadSectionItem("FileCount", 1));
@@ -46,6 +58,8 @@ int CHFS_BackupFileSection::Run(const std::string& sessionName, CHFS_InstallReco
   }
   int result = 0;
   bool missingFile = false;
+  sections::CFileProgressCounter progress;
+  progress.Begin(engine_->Reporter(), ListedFiles(count));
   for (int item = 1; item <= count && result == 0; ++item) {
     char key[32];
     std::snprintf(key, sizeof(key), "File%d", item);
@@ -55,6 +69,7 @@ int CHFS_BackupFileSection::Run(const std::string& sessionName, CHFS_InstallReco
       continue;
     }
     EnsureBackupFolder(folder);
+    progress.Next(file);
     int saved = SaveFile(item, file, folder, record);
     // A file that is not there has nothing to save, but the files after it
     // must still be saved before later steps change them.
@@ -64,6 +79,7 @@ int CHFS_BackupFileSection::Run(const std::string& sessionName, CHFS_InstallReco
       result = saved;
     }
   }
+  if (result == 0) progress.End();
   if (result == 0 && missingFile) result = platform::kCopySourceNotOpened;
   engine_->Trace("[CHFS_BackupFileSection::Run(...)=%d]", result);
   return result;

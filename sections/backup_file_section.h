@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/section.h"
 
@@ -21,6 +22,8 @@ class CHFS_BackupFileSection : public CHFS_Section {
   int Rollback(const std::string& sessionName, CHFS_InstallRecord& record) override;
 
  private:
+  // The files that items 1 to count name, for the progress.
+  std::vector<std::string> ListedFiles(int count);
   void EnsureBackupFolder(const std::string& folder);
   // The copy result of saving file number item; records it on success.
   int SaveFile(int item, const std::string& file, const std::string& folder,

@@ -99,11 +99,27 @@ int CHFS_CopyFileGroupToSection::RunFileGroup(const std::string& group) {
   if (reporter != nullptr) reporter->AddDetailText("Patch " + keys.description + " : " + group + ".", 0);
   engine_->Trace("Patch [%s : %s]", keys.description.c_str(), group.c_str());
   int result = CheckGroupFolders(group, keys) ? 0 : kGroupFailed;
+  if (result == 0) progress_.Begin(reporter, GroupSources(group, keys));
   for (int spec = 1; spec <= keys.fileCount && result == 0; ++spec) {
     result = PatchSpec(group, keys, ReadSectionItem(FileKey(spec), 1));
   }
+  if (result == 0) progress_.End();
   if (reporter != nullptr) reporter->AddDetailText(result == 0 ? " Success.\r\n" : " Fail.\r\n", 0);
   return result;
+}
+
+std::vector<std::string> CHFS_CopyFileGroupToSection::GroupSources(const std::string& group,
+                                                                  const GroupKeys& keys) {
+  std::vector<std::string> sources;
+  for (int spec = 1; spec <= keys.fileCount; ++spec) {
+    std::string pattern = ReadSectionItem(FileKey(spec), 0);
+    // The copying stops at a spec that matches nothing; so does the count.
+    if (platform::ListFiles(sources, JoinPath(packageFolder_, group, platform::DirectoryOf(pattern)),
+                            platform::FileNameOf(pattern)) == 0) {
+      break;
+    }
+  }
+  return sources;
 }
 
 int CHFS_CopyFileGroupToSection::PatchSpec(const std::string& group, const GroupKeys& keys,
@@ -138,6 +154,7 @@ int CHFS_CopyFileGroupToSection::PatchFile(const std::string& group, const Group
   std::string backupVersion = VersionText(backup);
   engine_->Trace("[%s : %s%s->%s%s]", name.c_str(), target.c_str(), targetVersion.c_str(),
                  backup.c_str(), backupVersion.c_str());
+  progress_.Next(source);
   int saved = ReplaceFileSafely(target, backup);
   if (saved != 0) {
     bool nothingInstalled = saved == platform::kCopySourceNotOpened;

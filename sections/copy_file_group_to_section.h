@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/section.h"
+#include "sections/file_progress.h"
 
 // Result codes of this handler.
 enum CopyFileGroupResult : int {
@@ -57,6 +58,8 @@ class CHFS_CopyFileGroupToSection : public CHFS_Section {
   GroupKeys ReadGroupKeys();
   // False, after logging, when Target or Backup is missing.
   bool CheckGroupFolders(const std::string& group, const GroupKeys& keys);
+  // The files a group copies, for its progress.
+  std::vector<std::string> GroupSources(const std::string& group, const GroupKeys& keys);
   int PatchSpec(const std::string& group, const GroupKeys& keys, const std::string& spec);
   int PatchFile(const std::string& group, const GroupKeys& keys, const std::string& matched);
   int RestoreSpec(const GroupKeys& keys, const std::string& spec);
@@ -64,4 +67,5 @@ class CHFS_CopyFileGroupToSection : public CHFS_Section {
   void RemoveBackupFolders(const std::vector<std::string>& folders);
 
   std::string packageFolder_;
+  sections::CFileProgressCounter progress_;
 };

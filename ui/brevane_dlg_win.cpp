@@ -18,7 +18,10 @@ INT_PTR CBrevaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog();
-      return TRUE;
+      // The dialog manager would focus the readme and select all its text;
+      // the confirm button takes the focus instead, so Enter confirms.
+      ::SetFocus(::GetDlgItem(hwnd_, IDOK));
+      return FALSE;
     case kConfirmMessage:
       Confirm();
       return TRUE;

@@ -9,6 +9,7 @@
 #include "engine/strings.h"
 #include "ui/brevane_windows.h"
 #include "ui/dialogs_win.h"
+#include "ui/file_progress_text.h"
 
 namespace {
 
@@ -33,6 +34,14 @@ class CWin32Windows : public CBrevaneWindows {
   }
   void ShowTaskText(const std::string& text) override {
     caller_.Call([&] { progress_.SetTask(text); });
+  }
+  void ShowFileProgress(const CHFS_FileProgress& progress) override {
+    if (!pace_.Due(progress)) return;
+    const std::string& file = progress.currentFile;
+    const std::string counts =
+        file.empty() ? std::string()
+                     : FileCountsText(progress) + ": " + file.substr(file.find_last_of('\\') + 1);
+    caller_.Call([&] { progress_.SetFiles(counts); });
   }
   void ShowDetailText(const std::string& wholeText) override {
     caller_.Call([&] { progress_.SetDetail(wholeText); });
@@ -140,6 +149,7 @@ class CWin32Windows : public CBrevaneWindows {
   CBrevaneDlg main_;
   CProgressDlg progress_;
   CInputDlg input_;
+  CProgressPace pace_;
   bool comReady_ = false;
   bool hasCurrent_ = false;
   bool progressIsCurrent_ = false;

@@ -15,6 +15,11 @@ std::vector<ButtonChoice> ButtonsOfStyle(int style) {
   }
 }
 
+size_t DefaultButtonOfStyle(int style) {
+  const size_t index = static_cast<size_t>((style >> 8) & 0xF);
+  return index < ButtonsOfStyle(style).size() ? index : 0;
+}
+
 namespace {
 std::string Lower(const std::string& text) {
   std::string out;

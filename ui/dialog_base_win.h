@@ -22,6 +22,9 @@ class CDialogBase {
   // A message of the dialog; returns what a dialog procedure returns
   // (FALSE: not handled).
   virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // Moves the dialog to the middle of its owner (of the work area when it
+  // has none shown), kept inside the owner's monitor's work area.
+  void CentreOverOwner();
 
   HWND hwnd_ = nullptr;
 

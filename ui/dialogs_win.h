@@ -78,6 +78,9 @@ class CProgressDlg : public CDialogBase {
   // The controls; kept for the window's opening when it is not shown yet.
   void SetProgress(int position, int maximum);
   void SetTask(const std::string& text);
+  // The counts of the files being copied in the task line while a step
+  // copies them; empty puts the task back.
+  void SetFiles(const std::string& counts);
   void SetDetail(const std::string& wholeText);
 
  protected:

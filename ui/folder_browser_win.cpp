@@ -60,6 +60,11 @@ void CFolderBrowser::OnInitialized(HWND dialog) {
     if (length > 0 && length < MAX_PATH) initial = current;
   }
   ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(initial.c_str()));
+  // A folder not made yet cannot be selected in the tree, but it is still
+  // the answer offered; and OK must agree with the box from the start.
+  HWND edit = ::GetDlgItem(dialog, IDC_BROWSE_EDIT);
+  if (::GetWindowTextLengthA(edit) == 0) ::SetWindowTextA(edit, initial.c_str());
+  ::SendMessageA(dialog, BFFM_ENABLEOK, 0, ::GetWindowTextLengthA(edit) > 0 ? TRUE : FALSE);
 }
 
 // The edit box spans the tree's width, just above it.

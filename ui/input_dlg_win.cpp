@@ -20,6 +20,7 @@ INT_PTR CInputDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // 0 is the edit box's own largest limit.
       ::SendDlgItemMessageA(hwnd_, IDC_ANSWER, EM_LIMITTEXT,
                             static_cast<WPARAM>(maxLength_ > 0 ? maxLength_ : 0), 0);
+      CentreOverOwner();
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {

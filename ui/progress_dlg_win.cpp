@@ -35,6 +35,11 @@ void CProgressDlg::SetTask(const std::string& text) {
   if (hwnd_ != nullptr) ::SetDlgItemTextA(hwnd_, IDC_TASK, text.c_str());
 }
 
+void CProgressDlg::SetFiles(const std::string& counts) {
+  if (hwnd_ == nullptr) return;
+  ::SetDlgItemTextA(hwnd_, IDC_TASK, counts.empty() ? task_.c_str() : counts.c_str());
+}
+
 void CProgressDlg::SetDetail(const std::string& wholeText) {
   detail_ = wholeText;
   if (hwnd_ == nullptr) return;

@@ -14,12 +14,18 @@ void CInputDlg::SetTexts(const std::string& title, const std::string& question,
 
 int CInputDlg::ShowModal() {
   std::string text = question_;
-  if (!answer_.empty()) text += "\n(now: " + answer_ + ")";
+  if (!answer_.empty()) text += "\n(now: " + answer_ + "; Enter keeps it, a lone - empties it)";
   terminal_.ShowBlock(title_, text);
   const size_t limit = maxLength_ > 0 ? static_cast<size_t>(maxLength_) : 0;
   for (;;) {
     std::string line;
     if (!terminal_.ReadLine("> ", line)) return kIdCancel;
+    // The edit box opens holding the answer: OK alone keeps it, and emptying
+    // the box is the one way to answer nothing.
+    if (!answer_.empty() && (line.empty() || line == "-")) {
+      if (line == "-") answer_.clear();
+      return kIdOk;
+    }
     if (limit == 0 || line.size() <= limit) {
       answer_ = line;
       return kIdOk;
@@ -44,6 +50,7 @@ int CFolderBrowser::Browse() {
   for (;;) {
     std::string line;
     if (!terminal_.ReadLine("folder> ", line)) return -1;
+    if (line.empty()) line = shown;  // OK on the folder the browser opened at
     if (line.empty()) {
       terminal_.ShowLine("Type the path of a folder on a drive, such as C:\\Folder.");
       continue;

@@ -7,9 +7,10 @@
 
 class CHFS_Reporter;
 
-// One question answered by one line: the whole line is the answer, the empty
-// line included. A line longer than the maximum length is refused and the
-// question asked again, as the edit box would not take it.
+// One question answered by one line: the whole line is the answer. When an
+// answer is shown, the empty line keeps it and a lone "-" empties it; else the
+// empty line is the empty answer. A line longer than the maximum length is
+// refused and the question asked again, as the edit box would not take it.
 class CInputDlg {
  public:
   explicit CInputDlg(CTerminal& terminal) : terminal_(terminal) {}
@@ -30,9 +31,10 @@ class CInputDlg {
   int maxLength_ = 0;
 };
 
-// A folder path answered by one line, checked with platform::ConfirmFolder
-// (whose questions and messages go through the reporter); asked again until
-// a folder is accepted or the input ends.
+// A folder path answered by one line (the empty line: the folder shown),
+// checked with platform::ConfirmFolder (whose questions and messages go
+// through the reporter); asked again until a folder is accepted or the input
+// ends.
 class CFolderBrowser {
  public:
   // Paths of this many characters or more do not fit the result buffer.

@@ -13,12 +13,33 @@ std::string WithoutCarriageReturns(const std::string& text) {
   return out;
 }
 
-constexpr int kBarWidth = 40;
+// "[####    ] 2/4", the bar width characters wide.
+std::string BarText(int position, int range, int width) {
+  const int filled = range > 0 ? static_cast<int>(std::min<long long>(
+                                     width, std::max<long long>(0, 1LL * position * width / range))) : 0;
+  std::string bar(static_cast<size_t>(filled), '#');
+  bar.resize(static_cast<size_t>(width), ' ');
+  return "[" + bar + "] " + std::to_string(position) + "/" + std::to_string(range);
+}
+
+// "Type Install or Cancel (or its first letter); Enter alone answers Install."
+std::string AcceptedAnswers(const std::vector<ButtonChoice>& buttons, size_t defaultIndex) {
+  std::string text = "Type ";
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    if (i > 0) text += i + 1 == buttons.size() ? " or " : ", ";
+    text += buttons[i].label;
+  }
+  text += " (or its first letter)";
+  if (defaultIndex < buttons.size()) {
+    text += std::string("; Enter alone answers ") + buttons[defaultIndex].label;
+  }
+  return text + ".";
+}
 
 }  // namespace
 
-CTerminal::CTerminal(std::istream& in, std::ostream& out, bool outIsTerminal)
-    : in_(in), out_(out), outIsTerminal_(outIsTerminal) {}
+CTerminal::CTerminal(std::istream& in, std::ostream& out, bool outIsTerminal, int width)
+    : in_(in), out_(out), outIsTerminal_(outIsTerminal), width_(std::max(width, 20)) {}
 
 void CTerminal::ShowProgress(int position, int maximum) {
   std::lock_guard<std::recursive_mutex> guard(lock_);
@@ -27,11 +48,24 @@ void CTerminal::ShowProgress(int position, int maximum) {
     out_ << "progress " << position << "/" << range << "\n" << std::flush;
     return;
   }
-  const int filled = range > 0 ? std::min(kBarWidth, std::max(0, position * kBarWidth / range)) : 0;
-  std::string bar(static_cast<size_t>(filled), '#');
-  bar.resize(kBarWidth, ' ');
   ClearBar();
-  bar_ = "[" + bar + "] " + std::to_string(position) + "/" + std::to_string(range);
+  position_ = position;
+  range_ = range;
+  hasBar_ = true;
+  fileCounts_.clear();
+  file_.clear();
+  DrawBar();
+}
+
+void CTerminal::ShowFiles(const std::string& counts, const std::string& file) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  if (!outIsTerminal_) {
+    out_ << counts << (file.empty() ? "" : ": " + file) << "\n" << std::flush;
+    return;
+  }
+  ClearBar();
+  fileCounts_ = counts;
+  file_ = file;
   DrawBar();
 }
 
@@ -62,7 +96,7 @@ void CTerminal::ShowLine(const std::string& text) {
 }
 
 int CTerminal::AskButtons(const std::string& caption, const std::string& text,
-                          const std::vector<ButtonChoice>& buttons) {
+                          const std::vector<ButtonChoice>& buttons, size_t defaultIndex) {
   std::lock_guard<std::recursive_mutex> guard(lock_);
   std::string labels;
   for (const ButtonChoice& button : buttons) {
@@ -70,19 +104,28 @@ int CTerminal::AskButtons(const std::string& caption, const std::string& text,
     labels += button.label;
   }
   ShowBlock(caption, text);
+  bool hinted = false;
   for (;;) {
     std::string line;
     if (!ReadLine("[" + labels + "]? ", line)) return ButtonAtEndOfInput(buttons);
+    if (line.find_first_not_of(" \t") == std::string::npos && defaultIndex < buttons.size()) {
+      return buttons[defaultIndex].code;
+    }
     int code = ButtonFromAnswer(line, buttons);
     if (code != 0) return code;
+    if (!hinted) ShowLine(AcceptedAnswers(buttons, defaultIndex));
+    hinted = true;
   }
 }
 
 void CTerminal::KeepBar() {
   std::lock_guard<std::recursive_mutex> guard(lock_);
-  if (bar_.empty()) return;
+  if (drawn_.empty()) return;
   out_ << "\n" << std::flush;
-  bar_.clear();
+  hasBar_ = false;
+  fileCounts_.clear();
+  file_.clear();
+  drawn_.clear();
 }
 
 bool CTerminal::ReadLine(const std::string& prompt, std::string& line) {
@@ -103,10 +146,29 @@ bool CTerminal::ReadLine(const std::string& prompt, std::string& line) {
 void CTerminal::ClearBar() {
   // Back to the start of the bar's line and clear it, so other output takes
   // its place; the bar is drawn again below.
-  if (!bar_.empty()) out_ << "\r\x1b[K";
+  if (!drawn_.empty()) out_ << "\r\x1b[K";
+  drawn_.clear();
 }
 
 void CTerminal::DrawBar() {
-  if (!bar_.empty()) out_ << bar_;
-  out_ << std::flush;
+  drawn_ = BarLine();
+  out_ << drawn_ << std::flush;
+}
+
+std::string CTerminal::BarLine() const {
+  // A line that reached the last column would wrap, and the next redraw
+  // would clear only its second part.
+  const size_t room = static_cast<size_t>(width_ - 1);
+  // The bar narrows while file counts follow it, leaving them the room.
+  std::string line = hasBar_ ? BarText(position_, range_, fileCounts_.empty() ? 40 : 10) : "";
+  if (!fileCounts_.empty()) line += (line.empty() ? "" : "  ") + fileCounts_;
+  if (!file_.empty() && line.size() + 2 < room) {
+    const size_t left = room - line.size() - 2;
+    if (file_.size() <= left) {
+      line += ": " + file_;
+    } else if (left > 3) {
+      line += ": ..." + file_.substr(file_.size() - (left - 3));
+    }
+  }
+  return line.substr(0, room);
 }

@@ -44,6 +44,19 @@ TEST(BackupFiles, SavesRecordsAndRestoresNewestFirst) {
   EXPECT_EQ(dir + "\\three.cfg", three.Param1);
   EXPECT_EQ(dir + "\\saved\\deep\\BAK", three.Param2.substr(0, dir.size() + 15));
   EXPECT_EQ("three", Get(three.Param2));
+  // The progress: each file as it starts, with what was done before it, then
+  // the end; the empty item is not counted.
+  const std::vector<CHFS_FileProgress>& files = b.f.reporter.files;
+  ASSERT_EQ(3u, files.size());
+  const std::string names[] = {dir + "\\one.cfg", dir + "\\three.cfg", ""};
+  const std::uint64_t bytesDone[] = {0, 3, 8};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(i, files[i].filesDone);
+    EXPECT_EQ(2, files[i].filesTotal);
+    EXPECT_EQ(bytesDone[i], files[i].bytesDone);
+    EXPECT_EQ(8u, files[i].bytesTotal);
+    EXPECT_EQ(names[i], files[i].currentFile);
+  }
 
   Put(dir + "\\one.cfg", "changed");
   Put(dir + "\\three.cfg", "changed");

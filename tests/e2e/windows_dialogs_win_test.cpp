@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -198,6 +199,20 @@ HWND WaitForOtherDialog(const char* caption, HWND other) {
   return search.found;
 }
 
+// The window that has the keyboard focus in the thread that owns window.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+POINT CentreOf(HWND window) {
+  RECT rect;
+  ::GetWindowRect(window, &rect);
+  return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
 // The text of a message box: its static text control.
 std::string MessageOf(HWND box) { return TextOf(::GetDlgItem(box, 0xFFFF)); }
 
@@ -253,6 +268,13 @@ TEST(WindowsDialogsTest, InstallThroughTheMainInputAndProgressWindows) {
     EXPECT_NE(::SendMessageA(main, WM_GETICON, ICON_BIG, 0), 0);
   }
   EXPECT_NE(::GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "system-modal";
+  // The confirm button has the focus: no readme text selected, Enter confirms.
+  EXPECT_EQ(FocusOf(main), ::GetDlgItem(main, IDOK));
+  DWORD selStart = 1;
+  DWORD selEnd = 2;
+  ::SendDlgItemMessageA(main, 1000, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
+                        reinterpret_cast<LPARAM>(&selEnd));
+  EXPECT_EQ(selStart, selEnd) << "readme text selected";
   KeepPicture(main, "main_window");
   Press(main, IDOK);
 
@@ -266,6 +288,20 @@ TEST(WindowsDialogsTest, InstallThroughTheMainInputAndProgressWindows) {
                          {IDCANCEL, "Button", "Cancel", {190, 50, 240, 64}}});
   EXPECT_EQ(::SendDlgItemMessageA(input, 1000, EM_GETLIMITTEXT, 0, 0), 8);
   EXPECT_EQ(::GetWindow(input, GW_OWNER), progress);
+  {
+    // Centred over the progress window, as far as the screen allows.
+    RECT area = {};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    RECT box;
+    ::GetWindowRect(input, &box);
+    const POINT centre = CentreOf(progress);
+    const LONG halfWidth = (box.right - box.left) / 2;
+    const LONG halfHeight = (box.bottom - box.top) / 2;
+    const POINT wanted = {std::clamp(centre.x, area.left + halfWidth, area.right - halfWidth),
+                          std::clamp(centre.y, area.top + halfHeight, area.bottom - halfHeight)};
+    EXPECT_NEAR(CentreOf(input).x, wanted.x, 1);
+    EXPECT_NEAR(CentreOf(input).y, wanted.y, 1);
+  }
   // The run waits for the answer: OK stays disabled and close requests are refused.
   EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(progress, IDOK)));
   ::PostMessageA(progress, WM_CLOSE, 0, 0);
@@ -302,6 +338,20 @@ const char kFolderScript[] =
     "[ProductInstall.GetUserInput.Where]\r\nInputCount=1\r\nInput1.Description=Where to?\r\n"
     "Input1.Type=BRVN_INPUT_FOLDER_SELECT\r\nInput1.RefSymbol=TARGET\r\n";
 
+// Confirms the main window of a kFolderScript package; the folder browser
+// over its progress window, or null after reporting what did not appear.
+HWND ConfirmUntilTheFolderBrowser(const RunningProgram& run, HWND& progress) {
+  HWND main = WaitForDialog(run, "Folder Setup");
+  if (main == nullptr) ADD_FAILURE() << "no main window";
+  if (main == nullptr) return nullptr;
+  Press(main, IDOK);
+  progress = WaitForDialog(run, "Folder Progress");
+  if (progress == nullptr) ADD_FAILURE() << "no progress window";
+  HWND browser = progress == nullptr ? nullptr : WaitForOtherDialog("Ostrel Install package", nullptr);
+  if (progress != nullptr && browser == nullptr) ADD_FAILURE() << "no folder browser";
+  return browser;
+}
+
 TEST(WindowsDialogsTest, FolderBrowserTakesATypedFolderOnlyOnceConfirmed) {
   if (NoDisplay()) GTEST_SKIP() << "DISPLAY is unset: Wine has no X display for the windows";
   PackageFixture package(kFolderScript);
@@ -312,13 +362,9 @@ TEST(WindowsDialogsTest, FolderBrowserTakesATypedFolderOnlyOnceConfirmed) {
   program = package.Folder() + program.substr(program.rfind('\\'));
   RunningProgram run(program, package.Folder());
   ASSERT_TRUE(run.Started());
-  HWND main = WaitForDialog(run, "Folder Setup");
-  ASSERT_NE(main, nullptr) << "no main window";
-  Press(main, IDOK);
-  HWND progress = WaitForDialog(run, "Folder Progress");
-  ASSERT_NE(progress, nullptr) << "no progress window";
-  HWND browser = WaitForOtherDialog("Ostrel Install package", nullptr);
-  ASSERT_NE(browser, nullptr) << "no folder browser";
+  HWND progress = nullptr;
+  HWND browser = ConfirmUntilTheFolderBrowser(run, progress);
+  ASSERT_NE(browser, nullptr);
 
   // The added edit box lies just above the tree, as wide as it; the status
   // line is hidden.
@@ -335,8 +381,10 @@ TEST(WindowsDialogsTest, FolderBrowserTakesATypedFolderOnlyOnceConfirmed) {
   EXPECT_EQ(::SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), MAX_PATH - 1) << "room of the result";
   KeepPicture(browser, "folder_browser");
 
-  // An empty box disables OK; a typed path enables it.
+  // OK agrees with the box from the start; an empty box disables it, a typed
+  // path enables it.
   HWND ok = ::GetDlgItem(browser, IDOK);
+  EXPECT_EQ(::IsWindowEnabled(ok) != FALSE, !TextOf(edit).empty()) << TextOf(edit);
   ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
   EXPECT_FALSE(::IsWindowEnabled(ok));
   ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("relative\\dir"));
@@ -387,6 +435,31 @@ TEST(WindowsDialogsTest, RemoveLabelsTheButtonAndCancelRunsNothing) {
   EXPECT_EQ(TextOf(::GetDlgItem(main, IDOK)), "Remove");
   Press(main, IDCANCEL);
   EXPECT_EQ(run.Wait(kWaitMs), 4);
+}
+
+// A starting folder not made yet cannot be selected in the tree; the box still
+// offers it, with OK enabled, and OK on it asks to create it.
+TEST(WindowsDialogsTest, FolderBrowserOffersAStartingFolderNotMadeYet) {
+  if (NoDisplay()) GTEST_SKIP() << "DISPLAY is unset: Wine has no X display for the windows";
+  const std::string later = testing_support::NewTestFolder() + "\\not\\yet";
+  PackageFixture package("[ProductInstall.Symbols]\r\nTARGET=" + later + "\r\n" + kFolderScript);
+  const std::string built = testing_support::BuiltProgramPath();
+  RunningProgram run(package.Folder() + built.substr(built.rfind('\\')), package.Folder());
+  HWND progress = nullptr;
+  HWND browser = run.Started() ? ConfirmUntilTheFolderBrowser(run, progress) : nullptr;
+  ASSERT_NE(browser, nullptr);
+  EXPECT_EQ(TextOf(::GetDlgItem(browser, 14148)), later);
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(browser, IDOK)));
+  KeepPicture(browser, "folder_browser_not_made_yet");
+  Press(browser, IDOK);
+  HWND question = WaitForOtherDialog("Ostrel Install package", browser);
+  ASSERT_NE(question, nullptr) << "no creation question";
+  EXPECT_NE(MessageOf(question).find(later), std::string::npos) << MessageOf(question);
+  Press(question, IDYES);
+  ASSERT_TRUE(WaitUntilEnabled(::GetDlgItem(progress, IDOK))) << "the run did not end";
+  Press(progress, IDOK);
+  EXPECT_EQ(run.Wait(kWaitMs), 0);
+  EXPECT_TRUE(testing_support::FileExists(later));
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ class FakeWindows : public CHFS_WindowPort {
   std::deque<int> answers;
   std::vector<ShownBox> boxes;
   std::vector<std::pair<int, int>> progress;
+  std::vector<CHFS_FileProgress> files;
   std::vector<std::string> taskTexts;
   std::string detailText;
   std::string description;
@@ -85,6 +86,10 @@ class RecordingReporter : public CHFS_Reporter {
     return answer;
   }
 
+  void ReportFileProgress(const CHFS_FileProgress& reported) override {
+    files.push_back(reported);
+  }
+
   // True when some log line, with any "[date:time]" prefix removed, equals line.
   bool Logged(const std::string& line) const;
   // The log lines with their "[date:time]" prefixes removed.
@@ -93,6 +98,7 @@ class RecordingReporter : public CHFS_Reporter {
   std::deque<int> answers;
   std::vector<ShownBox> asked;
   std::vector<std::pair<int, int>> progress;
+  std::vector<CHFS_FileProgress> files;
   std::vector<std::string> taskTexts;
   std::vector<std::string> details;
   std::vector<std::string> log;
