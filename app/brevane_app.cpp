@@ -4,6 +4,7 @@
 #include <new>
 
 #include "os/simple_file.h"
+#include "sections/section_kinds.h"
 
 namespace {
 // A result no run returns, so an unstarted run is told apart.
@@ -33,6 +34,7 @@ int CBrevaneApp::InitInstance(const std::vector<std::string>& arguments) {
   traceLog_->SetWindowPort(windows_.get());
   engine_.reset(new (std::nothrow) CHFS_Engine(traceLog_.get(), "HotFix.ini", flags_, windows_.get()));
   if (!engine_) return kExitStartupFailure;
+  engine_->SetSectionKinds(AllSectionKinds());
 
   if (!flags_.recordPath.empty() && !os::PathExists(flags_.recordPath)) {
     char line[kTraceBufferSize];

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/engine.h"
+#include "platform/log_port.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ bool RegistryRootByName(const std::string& name, os::RegRoot& root) {
   return false;
 }
 
-int ParseRegistryDescriptor(CHFS_Engine& engine, const std::string& text, RegistryDescriptor& out) {
+int ParseRegistryDescriptor(CHFS_LogPort& log, const std::string& text, RegistryDescriptor& out) {
   std::vector<std::string> fields;
   bool ok = SplitFields(text, "Reg:", 3, fields);
   if (ok) {
@@ -74,7 +74,7 @@ int ParseRegistryDescriptor(CHFS_Engine& engine, const std::string& text, Regist
     }
   }
   if (!ok) {
-    engine.Trace("*** Syntax error: Incorrect registry description '%s'!", text.c_str());
+    log.Trace("*** Syntax error: Incorrect registry description '%s'!", text.c_str());
     return -1;
   }
   if (fields[0] == "REG_DWORD") {
@@ -82,21 +82,21 @@ int ParseRegistryDescriptor(CHFS_Engine& engine, const std::string& text, Regist
   } else if (fields[0] == "REG_SZ") {
     out.type = os::kRegSz;
   } else {
-    engine.Trace("*** Syntax error: Incorrect registry data type '%s'!", text.c_str());
+    log.Trace("*** Syntax error: Incorrect registry data type '%s'!", text.c_str());
     return -2;
   }
   if (!RegistryRootByName(fields[1], out.root)) {
-    engine.Trace("*** Syntax error: Incorrect registry root_type '%s'!", fields[1].c_str());
+    log.Trace("*** Syntax error: Incorrect registry root_type '%s'!", fields[1].c_str());
     return -3;
   }
   return 0;
 }
 
-int SpliteINIParameter(CHFS_Engine& engine, const std::string& text, std::string& file,
+int SpliteINIParameter(CHFS_LogPort& log, const std::string& text, std::string& file,
                        std::string& section, std::string& key) {
   std::vector<std::string> fields;
   if (!SplitFields(text, "INI:", 3, fields) || fields[2].empty()) {
-    engine.Trace("*** Syntax error: Incorrect INI description '%s'!", text.c_str());
+    log.Trace("*** Syntax error: Incorrect INI description '%s'!", text.c_str());
     return -1;
   }
   file = fields[0];
@@ -105,11 +105,11 @@ int SpliteINIParameter(CHFS_Engine& engine, const std::string& text, std::string
   return 0;
 }
 
-int ParseFileInfoDescriptor(CHFS_Engine& engine, const std::string& text, std::string& file,
+int ParseFileInfoDescriptor(CHFS_LogPort& log, const std::string& text, std::string& file,
                             std::string& property) {
   std::vector<std::string> fields;
   if (!SplitFields(text, "FileInfo:", 2, fields) || fields[1].empty()) {
-    engine.Trace("*** Syntax error: Incorrect FileInfo description '%s'!", text.c_str());
+    log.Trace("*** Syntax error: Incorrect FileInfo description '%s'!", text.c_str());
     return -1;
   }
   file = fields[0];

@@ -3,16 +3,16 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "descriptors/ini_value.h"
 #include "descriptors/value_queries.h"
 #include "engine/builtin_symbols.h"
 #include "engine/install_record.h"
 #include "engine/main_section.h"
 #include "engine/strings.h"
+#include "os/files.h"
 #include "os/machine.h"
 #include "os/simple_file.h"
-#include "os/files.h"
 #include "platform/file_ops.h"
+#include "platform/ini_write.h"
 #include "platform/path_utils.h"
 
 CHFS_Engine::CHFS_Engine(CHFS_Reporter* reporter, const std::string& scriptFileName,
@@ -73,6 +73,8 @@ void CHFS_Engine::ReadMainItems() {
   reporter_->SetReadmeText(readme);
 }
 
+const SectionKindTable CHFS_Engine::kNoSectionKinds;
+
 void CHFS_Engine::Trace(const char* format, ...) {
   if (reporter_ == nullptr) return;
   char buffer[kTraceBufferSize];
@@ -86,6 +88,10 @@ void CHFS_Engine::Trace(const char* format, ...) {
   va_end(args);
   if (length < 0) std::snprintf(buffer + prefix, sizeof(buffer) - prefix, "%s", "format debug string failed!");
   reporter_->WriteLog(buffer);
+}
+
+void CHFS_Engine::WriteLogLine(const std::string& line) {
+  if (reporter_ != nullptr) reporter_->WriteLog(line);
 }
 
 void CHFS_Engine::TraceDetail(const char* format, ...) {

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "os/files.h"
+#include "platform/c_numbers.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
 #include "sections/replaceable.h"

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "engine/strings.h"
 #include "os/files.h"
+#include "platform/c_numbers.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
+#include "os/files.h"
+#include "platform/c_numbers.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
-#include "os/files.h"
 #include "sections/replaceable.h"
 
 using platform::JoinPath;

@@ -1,10 +1,10 @@
 #include "sections/remove_registry_section.h"
 
 #include "descriptors/descriptor_syntax.h"
-#include "descriptors/plain_log.h"
 #include "descriptors/registry_value.h"
-#include "engine/c_numbers.h"
 #include "os/errors.h"
+#include "platform/c_numbers.h"
+#include "platform/plain_log.h"
 #include "sections/item_outcome.h"
 #include "sections/registry_items.h"
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/c_numbers.h"
 #include "os/errors.h"
 #include "os/files.h"
+#include "platform/c_numbers.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "os/machine.h"
 #include "os/process.h"
+#include "platform/c_numbers.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "os/errors.h"
+#include "platform/c_numbers.h"
 
 std::string CHFS_ServiceSection::ItemKey(int item, const char* field) const {
   char key[64];

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "descriptors/descriptor_syntax.h"
-#include "descriptors/ini_value.h"
-#include "engine/c_numbers.h"
 #include "os/files.h"
+#include "platform/c_numbers.h"
 #include "platform/file_ops.h"
+#include "platform/ini_write.h"
 #include "sections/item_outcome.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include "descriptors/descriptor_syntax.h"
 #include "descriptors/registry_value.h"
-#include "engine/c_numbers.h"
 #include "os/errors.h"
+#include "platform/c_numbers.h"
 #include "sections/item_outcome.h"
 #include "sections/registry_items.h"
 

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "engine/strings.h"
 #include "engine/window_port.h"
+#include "platform/c_numbers.h"
 
 namespace {
 
