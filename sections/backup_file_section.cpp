@@ -38,7 +38,7 @@ int CHFS_BackupFileSection::SaveFile(int item, const std::string& file, const st
 
 int CHFS_BackupFileSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   SetSectionName(sessionName);
-  int count = CDecimalToInt(ReadSectionItem("FileCount", 1));
+  int count = ReadItemCount("FileCount");
   std::string folder = ReadSectionItem("Backup", 1);
   if (folder == kEmptyItem) {
     engine_->Trace("*** Syntax error: Backup='' can not be empty in section ['%s']. ", sessionName.c_str());
@@ -47,11 +47,10 @@ int CHFS_BackupFileSection::Run(const std::string& sessionName, CHFS_InstallReco
   int result = 0;
   bool missingFile = false;
   for (int item = 1; item <= count && result == 0; ++item) {
-    char key[32];
-    std::snprintf(key, sizeof(key), "File%d", item);
+    const std::string key = FormatItemKey("File", item, "", "");
     std::string file = ReadSectionItem(key, 1);
     if (file == kEmptyItem) {
-      engine_->Trace("*** Syntax error: %s can not be empty in section ['%s']. ", key, sessionName.c_str());
+      engine_->Trace("*** Syntax error: %s can not be empty in section ['%s']. ", key.c_str(), sessionName.c_str());
       continue;
     }
     EnsureBackupFolder(folder);
