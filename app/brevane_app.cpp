@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "engine/result_codes.h"
 #include "os/simple_file.h"
 #include "sections/section_kinds.h"
 
@@ -20,7 +21,7 @@ CBrevaneApp::~CBrevaneApp() {
 
 int CBrevaneApp::ExitStatusForResult(int result) {
   if (result >= 0) return kExitSuccess;
-  if (result == -300) return kExitStopped;
+  if (result == BRVN_USERBREAK) return kExitStopped;
   return kExitFailedRolledBack;
 }
 

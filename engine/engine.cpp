@@ -7,6 +7,7 @@
 #include "engine/builtin_symbols.h"
 #include "engine/install_record.h"
 #include "engine/main_section.h"
+#include "engine/result_codes.h"
 #include "engine/strings.h"
 #include "os/files.h"
 #include "os/machine.h"
@@ -111,7 +112,8 @@ void CHFS_Engine::TraceDetail(const char* format, ...) {
 void CHFS_Engine::ReportOutcome(int result) {
   if (reporter_ == nullptr) return;
   if (result < 0) {
-    std::string text = BrevaneString(result == -300 ? kIdsTerminatedByUser : kIdsInstallFailed);
+    std::string text =
+        BrevaneString(result == BRVN_USERBREAK ? kIdsTerminatedByUser : kIdsInstallFailed);
     if (flags_.remove) reporter_->SetTaskText(text, 0);
     reporter_->AddDetailText(text, 0);
     reporter_->SetProgress(0, 0);
@@ -169,7 +171,7 @@ int CHFS_Engine::Execute() {
     result = -1;
   }
   if (result < 0) {
-    if (reporter_ != nullptr && result != -300) {
+    if (reporter_ != nullptr && result != BRVN_USERBREAK) {
       reporter_->Ask(BrevaneString(kIdsInstallFailed), kMbOk | kMbIconError);
     }
     mainSection.Rollback(mainSectionName_, record);
