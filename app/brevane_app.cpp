@@ -4,10 +4,12 @@
 #include <new>
 
 #include "app/program_switches.h"
+#include "engine/result_codes.h"
 #include "lint/script_checker.h"
 #include "os/errors.h"
 #include "os/machine.h"
 #include "os/simple_file.h"
+#include "sections/section_kinds.h"
 
 namespace {
 // A result no run returns, so an unstarted run is told apart.
@@ -37,7 +39,7 @@ CBrevaneApp::~CBrevaneApp() {
 
 int CBrevaneApp::ExitStatusForResult(int result) {
   if (result >= 0) return kExitSuccess;
-  if (result == -300) return kExitStopped;
+  if (result == BRVN_USERBREAK) return kExitStopped;
   return kExitFailedRolledBack;
 }
 
@@ -75,6 +77,7 @@ int CBrevaneApp::InitInstance(const std::vector<std::string>& arguments) {
   traceLog_->SetWindowPort(windows_.get());
   engine_.reset(new (std::nothrow) CHFS_Engine(traceLog_.get(), "HotFix.ini", flags_, windows_.get()));
   if (!engine_) return kExitStartupFailure;
+  engine_->SetSectionKinds(AllSectionKinds());
 
   if (!flags_.recordPath.empty() && !os::PathExists(flags_.recordPath)) {
     char line[kTraceBufferSize];

@@ -29,6 +29,7 @@
 #include "engine/trace_log.h"
 #include "os/profile_cache_posix.h"
 #include "os/sandbox_posix.h"
+#include "sections/section_kinds.h"
 #include "sections/update_ini_section.h"
 #include "sections/update_symbols_section.h"
 
@@ -125,6 +126,7 @@ Cost RunOnce(const std::string& prefix, int items) {
   Cost cost;
   cost.wall = bench::Time([&] {
     CHFS_Engine engine(&log, "HotFix.ini", flags, nullptr);
+    engine.SetSectionKinds(AllSectionKinds());
     engine.SetStepRunnerSetup([&engine](CHFS_MainSection& walk) {
       walk.RegisterHandler("ProductInstall.UpdateSymbols",
                            std::make_unique<SideRecordHandler<CHFS_UpdateSymbolsSection>>(&engine));

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/engine.h"
+#include "platform/log_port.h"
 
 namespace {
 
@@ -85,12 +85,12 @@ int ReadRegistryDescriptor(const std::string& text, RegistryDescriptor& out, std
   return RegistryRootByName(fields[1], out.root) ? 0 : -3;
 }
 
-int ParseRegistryDescriptor(CHFS_Engine& engine, const std::string& text, RegistryDescriptor& out) {
+int ParseRegistryDescriptor(CHFS_LogPort& log, const std::string& text, RegistryDescriptor& out) {
   std::string rootName;
   int code = ReadRegistryDescriptor(text, out, &rootName);
-  if (code == -1) engine.Trace("*** Syntax error: Incorrect registry description '%s'!", text.c_str());
-  if (code == -2) engine.Trace("*** Syntax error: Incorrect registry data type '%s'!", text.c_str());
-  if (code == -3) engine.Trace("*** Syntax error: Incorrect registry root_type '%s'!", rootName.c_str());
+  if (code == -1) log.Trace("*** Syntax error: Incorrect registry description '%s'!", text.c_str());
+  if (code == -2) log.Trace("*** Syntax error: Incorrect registry data type '%s'!", text.c_str());
+  if (code == -3) log.Trace("*** Syntax error: Incorrect registry root_type '%s'!", rootName.c_str());
   return code;
 }
 
@@ -104,10 +104,10 @@ bool ReadINIDescriptor(const std::string& text, std::string& file, std::string& 
   return true;
 }
 
-int SpliteINIParameter(CHFS_Engine& engine, const std::string& text, std::string& file,
+int SpliteINIParameter(CHFS_LogPort& log, const std::string& text, std::string& file,
                        std::string& section, std::string& key) {
   if (ReadINIDescriptor(text, file, section, key)) return 0;
-  engine.Trace("*** Syntax error: Incorrect INI description '%s'!", text.c_str());
+  log.Trace("*** Syntax error: Incorrect INI description '%s'!", text.c_str());
   return -1;
 }
 
@@ -119,10 +119,10 @@ bool ReadFileInfoDescriptor(const std::string& text, std::string& file, std::str
   return true;
 }
 
-int ParseFileInfoDescriptor(CHFS_Engine& engine, const std::string& text, std::string& file,
+int ParseFileInfoDescriptor(CHFS_LogPort& log, const std::string& text, std::string& file,
                             std::string& property) {
   if (ReadFileInfoDescriptor(text, file, property)) return 0;
-  engine.Trace("*** Syntax error: Incorrect FileInfo description '%s'!", text.c_str());
+  log.Trace("*** Syntax error: Incorrect FileInfo description '%s'!", text.c_str());
   return -1;
 }
 

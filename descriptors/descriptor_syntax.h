@@ -9,7 +9,7 @@
 
 #include "os/registry.h"
 
-class CHFS_Engine;
+class CHFS_LogPort;
 
 struct RegistryDescriptor {
   unsigned long type = 0;  // os::kRegSz or os::kRegDword
@@ -27,16 +27,16 @@ struct RegistryDescriptor {
                                      std::string& section, std::string& key);
 [[nodiscard]] bool ReadFileInfoDescriptor(const std::string& text, std::string& file,
                                           std::string& property);
-[[nodiscard]] int ParseRegistryDescriptor(CHFS_Engine& engine, const std::string& text,
+[[nodiscard]] int ParseRegistryDescriptor(CHFS_LogPort& log, const std::string& text,
                                           RegistryDescriptor& out);
 
 // 0, or -1 when malformed; the section may be empty (entries before the
 // first section header), the key may not.
-[[nodiscard]] int SpliteINIParameter(CHFS_Engine& engine, const std::string& text,
+[[nodiscard]] int SpliteINIParameter(CHFS_LogPort& log, const std::string& text,
                                      std::string& file, std::string& section, std::string& key);
 
 // 0, or -1 when malformed; the property may not be empty.
-[[nodiscard]] int ParseFileInfoDescriptor(CHFS_Engine& engine, const std::string& text,
+[[nodiscard]] int ParseFileInfoDescriptor(CHFS_LogPort& log, const std::string& text,
                                           std::string& file, std::string& property);
 
 // The bracketed form "[Reg:...]": the text from its second character up to

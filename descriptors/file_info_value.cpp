@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "descriptors/descriptor_syntax.h"
-#include "descriptors/plain_log.h"
-#include "engine/engine.h"
 #include "os/errors.h"
 #include "os/files.h"
 #include "platform/file_ops.h"
+#include "platform/log_port.h"
+#include "platform/plain_log.h"
 
 namespace {
 
@@ -52,17 +52,17 @@ int ReadVersionString(const std::string& file, const std::string& entry, std::st
   return 1;
 }
 
-std::string QueryFileInfo(CHFS_Engine& engine, const std::string& value) {
+std::string QueryFileInfo(CHFS_LogPort& log, const std::string& value) {
   std::string inner;
   if (!BracketedInner(value, inner)) return std::string();
   std::string file, property;
-  if (ParseFileInfoDescriptor(engine, inner, file, property) != 0) {
-    WritePlainLog(engine, "%s", "Syntax error , Incorrect FileInfo description!");
+  if (ParseFileInfoDescriptor(log, inner, file, property) != 0) {
+    WritePlainLog(log, "%s", "Syntax error , Incorrect FileInfo description!");
     return std::string();
   }
   std::string result;
   if (!FileProperty(file, property, result)) {
-    WritePlainLog(engine, "Query file info '%s' Failed! (lasterror=%d)", inner.c_str(),
+    WritePlainLog(log, "Query file info '%s' Failed! (lasterror=%d)", inner.c_str(),
                   static_cast<int>(os::LastError()));
     return std::string();
   }

@@ -7,10 +7,10 @@
 
 #include <string>
 
-class CHFS_Engine;
+class CHFS_LogPort;
 
 // The property's value, or the empty text after a plain log line.
-std::string QueryFileInfo(CHFS_Engine& engine, const std::string& value);
+std::string QueryFileInfo(CHFS_LogPort& log, const std::string& value);
 
 // The string entry ("FileVersion", "SpecialBuild") of the file's version
 // information in its first translation, cut to 511 characters. 1, or 0 when

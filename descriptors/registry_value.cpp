@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "descriptors/descriptor_syntax.h"
-#include "descriptors/plain_log.h"
-#include "engine/c_numbers.h"
-#include "engine/engine.h"
 #include "os/errors.h"
+#include "platform/c_numbers.h"
+#include "platform/empty_item.h"
+#include "platform/log_port.h"
+#include "platform/plain_log.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ unsigned long HexToDword(const char* text) {
 
 }  // namespace
 
-std::string QueryOpenKeyValue(CHFS_Engine& engine, const os::RegistryKey& key, unsigned long type,
+std::string QueryOpenKeyValue(CHFS_LogPort& log, const os::RegistryKey& key, unsigned long type,
                               const std::string& valueName, long* status) {
   long ret = 0;
   std::string result;
@@ -54,32 +55,32 @@ std::string QueryOpenKeyValue(CHFS_Engine& engine, const os::RegistryKey& key, u
   }
   if (status != nullptr) *status = ret;
   if (ret == 0) return result;
-  WritePlainLog(engine, "RegQueryValue Item ='%s' Failed! ret=%d,lasterror=%d", valueName.c_str(),
+  WritePlainLog(log, "RegQueryValue Item ='%s' Failed! ret=%d,lasterror=%d", valueName.c_str(),
                 static_cast<int>(ret), static_cast<int>(os::LastError()));
   return kEmptyItem;
 }
 
-std::string QueryRegistryValue(CHFS_Engine& engine, unsigned long type, os::RegRoot root,
+std::string QueryRegistryValue(CHFS_LogPort& log, unsigned long type, os::RegRoot root,
                                const std::string& keyPath, const std::string& valueName) {
   os::RegistryKey key;
   long ret = key.Open(root, keyPath, os::RegAccess::kRead);
   if (ret != 0) {
-    WritePlainLog(engine, "RegOpenKeyEx key='%s' Failed! ret=%d,lasterror=%d", keyPath.c_str(),
+    WritePlainLog(log, "RegOpenKeyEx key='%s' Failed! ret=%d,lasterror=%d", keyPath.c_str(),
                   static_cast<int>(ret), static_cast<int>(os::LastError()));
     return kEmptyItem;
   }
-  return QueryOpenKeyValue(engine, key, type, valueName);
+  return QueryOpenKeyValue(log, key, type, valueName);
 }
 
-std::string QueryRegistryDescriptor(CHFS_Engine& engine, const std::string& value) {
+std::string QueryRegistryDescriptor(CHFS_LogPort& log, const std::string& value) {
   std::string inner;
   if (!BracketedInner(value, inner)) return std::string();
   RegistryDescriptor descriptor;
-  if (ParseRegistryDescriptor(engine, inner, descriptor) != 0) {
-    WritePlainLog(engine, "%s", "Syntax error , Incorrect registry description!");
+  if (ParseRegistryDescriptor(log, inner, descriptor) != 0) {
+    WritePlainLog(log, "%s", "Syntax error , Incorrect registry description!");
     return std::string();
   }
-  std::string result = QueryRegistryValue(engine, descriptor.type, descriptor.root,
+  std::string result = QueryRegistryValue(log, descriptor.type, descriptor.root,
                                           descriptor.keyPath, descriptor.valueName);
   return result == kEmptyItem ? std::string() : result;
 }

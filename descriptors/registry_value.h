@@ -8,20 +8,20 @@
 
 #include "os/registry.h"
 
-class CHFS_Engine;
+class CHFS_LogPort;
 
 // Opens root\keyPath for reading and reads the value (empty name: the
 // default value), logging the failed open or query as a plain line.
-std::string QueryRegistryValue(CHFS_Engine& engine, unsigned long type, os::RegRoot root,
+std::string QueryRegistryValue(CHFS_LogPort& log, unsigned long type, os::RegRoot root,
                                const std::string& keyPath, const std::string& valueName);
 
 // The same read on a key the caller has open and keeps open; status, when
 // given, receives the query's result code.
-std::string QueryOpenKeyValue(CHFS_Engine& engine, const os::RegistryKey& key, unsigned long type,
+std::string QueryOpenKeyValue(CHFS_LogPort& log, const os::RegistryKey& key, unsigned long type,
                               const std::string& valueName, long* status = nullptr);
 
 // A symbol value holding "[Reg:...]": the value it names, or the empty text.
-std::string QueryRegistryDescriptor(CHFS_Engine& engine, const std::string& value);
+std::string QueryRegistryDescriptor(CHFS_LogPort& log, const std::string& value);
 
 // The 32 bits a REG_DWORD text stands for. With hexPrefix, a text beginning
 // "0x" is read as unsigned hexadecimal (saturating at FFFFFFFF); every other

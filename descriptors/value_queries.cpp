@@ -8,19 +8,19 @@ namespace {
 
 class DescriptorQueries : public CHFS_ValueQueries {
  public:
-  explicit DescriptorQueries(CHFS_Engine& engine) : engine_(engine) {}
+  explicit DescriptorQueries(CHFS_LogPort& log) : log_(log) {}
   std::string QueryRegistryValue(const std::string& text) override {
-    return QueryRegistryDescriptor(engine_, text);
+    return QueryRegistryDescriptor(log_, text);
   }
-  std::string QueryFileInfo(const std::string& text) override { return ::QueryFileInfo(engine_, text); }
-  std::string QueryINIValue(const std::string& text) override { return ::QueryINIValue(engine_, text); }
+  std::string QueryFileInfo(const std::string& text) override { return ::QueryFileInfo(log_, text); }
+  std::string QueryINIValue(const std::string& text) override { return ::QueryINIValue(log_, text); }
 
  private:
-  CHFS_Engine& engine_;
+  CHFS_LogPort& log_;
 };
 
 }  // namespace
 
-std::unique_ptr<CHFS_ValueQueries> MakeDescriptorQueries(CHFS_Engine& engine) {
-  return std::make_unique<DescriptorQueries>(engine);
+std::unique_ptr<CHFS_ValueQueries> MakeDescriptorQueries(CHFS_LogPort& log) {
+  return std::make_unique<DescriptorQueries>(log);
 }

@@ -3,16 +3,17 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "descriptors/ini_value.h"
 #include "descriptors/value_queries.h"
 #include "engine/builtin_symbols.h"
 #include "engine/install_record.h"
 #include "engine/main_section.h"
+#include "engine/result_codes.h"
 #include "engine/strings.h"
+#include "os/files.h"
 #include "os/machine.h"
 #include "os/simple_file.h"
-#include "os/files.h"
 #include "platform/file_ops.h"
+#include "platform/ini_write.h"
 #include "platform/path_utils.h"
 
 CHFS_Engine::CHFS_Engine(CHFS_Reporter* reporter, const std::string& scriptFileName,
@@ -73,6 +74,8 @@ void CHFS_Engine::ReadMainItems() {
   reporter_->SetReadmeText(readme);
 }
 
+const SectionKindTable CHFS_Engine::kNoSectionKinds;
+
 void CHFS_Engine::Trace(const char* format, ...) {
   if (reporter_ == nullptr) return;
   char buffer[kTraceBufferSize];
@@ -86,6 +89,10 @@ void CHFS_Engine::Trace(const char* format, ...) {
   va_end(args);
   if (length < 0) std::snprintf(buffer + prefix, sizeof(buffer) - prefix, "%s", "format debug string failed!");
   reporter_->WriteLog(buffer);
+}
+
+void CHFS_Engine::WriteLogLine(const std::string& line) {
+  if (reporter_ != nullptr) reporter_->WriteLog(line);
 }
 
 void CHFS_Engine::TraceDetail(const char* format, ...) {
@@ -105,7 +112,8 @@ void CHFS_Engine::TraceDetail(const char* format, ...) {
 void CHFS_Engine::ReportOutcome(int result) {
   if (reporter_ == nullptr) return;
   if (result < 0) {
-    std::string text = BrevaneString(result == -300 ? kIdsTerminatedByUser : kIdsInstallFailed);
+    std::string text =
+        BrevaneString(result == BRVN_USERBREAK ? kIdsTerminatedByUser : kIdsInstallFailed);
     if (flags_.remove) reporter_->SetTaskText(text, 0);
     reporter_->AddDetailText(text, 0);
     reporter_->SetProgress(0, 0);
@@ -163,7 +171,7 @@ int CHFS_Engine::Execute() {
     result = -1;
   }
   if (result < 0) {
-    if (reporter_ != nullptr && result != -300) {
+    if (reporter_ != nullptr && result != BRVN_USERBREAK) {
       reporter_->Ask(BrevaneString(kIdsInstallFailed), kMbOk | kMbIconError);
     }
     mainSection.Rollback(mainSectionName_, record);

@@ -8,37 +8,19 @@
 #include <memory>
 #include <string>
 
+#include "descriptors/value_queries.h"
 #include "engine/command_line.h"
 #include "engine/reporter.h"
+#include "engine/section_kinds.h"
 #include "engine/symbol_substitution.h"
 #include "engine/window_port.h"
-
-#if defined(__GNUC__)
-#define BREVANE_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
-#else
-#define BREVANE_PRINTF(fmt, args)
-#endif
-
-// The result of evaluating a value descriptor found in a symbol value.
-class CHFS_ValueQueries {
- public:
-  virtual ~CHFS_ValueQueries() = default;
-  // Each returns the value the descriptor names (empty when it cannot be read).
-  virtual std::string QueryRegistryValue(const std::string& text) = 0;
-  virtual std::string QueryFileInfo(const std::string& text) = 0;
-  virtual std::string QueryINIValue(const std::string& text) = 0;
-};
-
-// The text ReadItem returns for a missing key, section or file.
-constexpr const char kEmptyItem[] = "(empty)";
-
-// Bound of one formatted Trace or TraceDetail line, prefix and NUL included.
-constexpr size_t kTraceBufferSize = 2048;
+#include "platform/empty_item.h"
+#include "platform/log_port.h"
 
 class CHFS_InstallRecord;
 class CHFS_MainSection;
 
-class CHFS_Engine {
+class CHFS_Engine : public CHFS_LogPort {
  public:
   using SymbolTable = std::map<std::string, std::string>;
 
@@ -56,6 +38,10 @@ class CHFS_Engine {
   // and, after a successful install, the install record file.
   int Execute();
 
+  // The section kinds the step runner dispatches to; none until given.
+  void SetSectionKinds(const SectionKindTable& kinds) { sectionKinds_ = &kinds; }
+  [[nodiscard]] const SectionKindTable& SectionKinds() const { return *sectionKinds_; }
+
   // Tests only: called on each step runner Execute makes, before its walk,
   // to add handlers of the test's own.
   void SetStepRunnerSetup(std::function<void(CHFS_MainSection&)> setup) {
@@ -68,7 +54,8 @@ class CHFS_Engine {
                        const std::string& fileName = std::string());
 
   // Time-stamped log line / detail line; formats are literals of ours only.
-  void Trace(const char* format, ...) BREVANE_PRINTF(2, 3);
+  void Trace(const char* format, ...) override BREVANE_PRINTF(2, 3);
+  void WriteLogLine(const std::string& line) override;
   void TraceDetail(const char* format, ...) BREVANE_PRINTF(2, 3);
 
   // Symbol tables and substitution.
@@ -118,4 +105,6 @@ class CHFS_Engine {
   CHFS_ValueQueries* queries_;
   std::unique_ptr<CHFS_ValueQueries> ownQueries_;  // the default, when none is given
   std::function<void(CHFS_MainSection&)> stepRunnerSetup_;
+  static const SectionKindTable kNoSectionKinds;
+  const SectionKindTable* sectionKinds_ = &kNoSectionKinds;
 };

@@ -1,8 +1,8 @@
 #include <cstring>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "engine/section.h"
+#include "platform/c_numbers.h"
 
 int CHFS_Section::ActionCode(const std::string& keyword) {
   if (keyword == "BRVN_CONTINUE") return BRVN_CONTINUE;

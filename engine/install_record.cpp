@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "descriptors/ini_value.h"
-#include "engine/c_numbers.h"
 #include "engine/engine.h"
 #include "os/errors.h"
 #include "os/files.h"
+#include "platform/c_numbers.h"
 #include "platform/file_ops.h"
+#include "platform/ini_write.h"
 
 int CHFS_InstallRecord::BeginStep(int step) {
   if (entries_.size() >= kMaxRecords) return -1;

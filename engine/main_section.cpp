@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "engine/section_kinds.h"
+#include "platform/c_numbers.h"
 
 namespace {
 std::string StepKey(int step, const char* field) {
@@ -16,7 +16,7 @@ std::string StepKey(int step, const char* field) {
 
 CHFS_MainSection::CHFS_MainSection(CHFS_Engine* engine) : CHFS_Section(engine) {
   // One instance per kind key, so the two domains never share a handler.
-  for (const SectionKind& kind : SectionKinds()) {
+  for (const SectionKind& kind : engine->SectionKinds()) {
     if (kind.create == nullptr) continue;
     for (const char* domain : {"ProductInstall", "ProductRemove"}) {
       if (!kind.install && std::string(domain) == "ProductInstall") continue;

@@ -2,10 +2,14 @@
 // reads, and the two operations a step runs and rolls back with.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "engine/engine.h"
 #include "engine/install_record.h"
+
+// How an item walk goes on after an item.
+enum class ItemMove { kNext, kRepeat, kEnd };
 
 class CHFS_Section {
  public:
@@ -34,8 +38,22 @@ class CHFS_Section {
   // The result code of an action keyword; -1 (logged) for an unknown one.
   int ActionCode(const std::string& keyword);
 
+  // An item's key: kind, number, separator and field, e.g. "Run3.Error.".
+  static std::string FormatItemKey(const char* kind, int item, const char* separator,
+                                   const char* field);
+
  protected:
   [[nodiscard]] const std::string& SectionName() const { return sectionName_; }
+
+  // The walk after an item's event answer, stored in result: continue and
+  // retry count as success (result 0) and go on with the next or the same
+  // item; 0 goes on with the next; anything else ends the walk with it.
+  static ItemMove MoveAfter(int answer, int& result);
+  // The number under countKey in the current section, read as C reads it.
+  int ReadItemCount(const char* countKey);
+  // Runs items 1..count: runItem sets result and says how the walk goes on.
+  // The result of the last item run (0 for none).
+  static int WalkItems(int count, const std::function<ItemMove(int item, int& result)>& runItem);
 
   CHFS_Engine* engine_;
   std::string sectionName_;

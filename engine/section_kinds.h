@@ -14,5 +14,7 @@ struct SectionKind {
   std::unique_ptr<CHFS_Section> (*create)(CHFS_Engine* engine);  // null until built
 };
 
-// All thirteen kinds, in the order of the step runner's table.
-const std::vector<SectionKind>& SectionKinds();
+// The kinds the step runner dispatches to, in the order of its table. The
+// handlers live in the layer above the engine, which hands the table down
+// (CHFS_Engine::SetSectionKinds).
+using SectionKindTable = std::vector<SectionKind>;

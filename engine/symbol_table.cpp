@@ -1,9 +1,9 @@
 #include <cstdio>
-#include "engine/c_numbers.h"
+#include "platform/c_numbers.h"
 
-#include "descriptors/ini_value.h"
 #include "engine/engine.h"
 #include "os/profile.h"
+#include "platform/ini_write.h"
 
 int CHFS_Engine::SetGlobalSymbol(const std::string& name, const std::string& value) {
   Trace("@ Update Global Symbol table: '%s'='%s'", name.c_str(), value.c_str());

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/c_numbers.h"
 #include "engine/install_record.h"
 #include "fuzz/fuzz_support.h"
+#include "platform/c_numbers.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "engine/c_numbers.h"
+#include "platform/c_numbers.h"
 #include "lint/nearest_word.h"
 #include "lint/script_check.h"
 

@@ -1,4 +1,4 @@
-#include "engine/c_numbers.h"
+#include "platform/c_numbers.h"
 #include "lint/nearest_word.h"
 #include "lint/script_check.h"
 

@@ -56,7 +56,6 @@ enum Win32Error : unsigned long {
   kErrorServiceCannotAcceptCtrl = 1061,
   kErrorServiceNotActive = 1062,
   kErrorKeyDeleted = 1018,
-  kErrorBadeExeFormat = 193,
   kErrorResourceDataNotFound = 1812,
   kErrorResourceTypeNotFound = 1813,
   kErrorResourceNameNotFound = 1814,

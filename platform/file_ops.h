@@ -10,8 +10,6 @@
 
 #include "platform/path_utils.h"
 
-class CHFS_Reporter;
-
 namespace platform {
 
 // CopyFileWithTimes results.
@@ -63,9 +61,5 @@ void DeleteFiles(const std::string& folder, const std::string& pattern);
 // False for an empty name, one that begins or ends with a tab, blank or
 // period, or one that holds " * / : < > ? \ or |.
 [[nodiscard]] bool IsValidFolderName(const std::string& name);
-// Accepts an existing folder (0); asks through the reporter whether to create
-// a missing one (-1 when not) and creates it (0); reports an invalid name (1)
-// or a folder that cannot be created (2) through the reporter.
-[[nodiscard]] int ConfirmFolder(const std::string& path, CHFS_Reporter& reporter);
 
 }  // namespace platform

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "os/files.h"
+#include "platform/c_numbers.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
 #include "sections/file_progress.h"
@@ -50,7 +50,7 @@ std::vector<std::string> CHFS_BackupFileSection::ListedFiles(int count) {
 
 int CHFS_BackupFileSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   SetSectionName(sessionName);
-  int count = CDecimalToInt(ReadSectionItem("FileCount", 1));
+  int count = ReadItemCount("FileCount");
   std::string folder = ReadSectionItem("Backup", 1);
   if (folder == kEmptyItem) {
     engine_->Trace("*** Syntax error: Backup='' can not be empty in section ['%s']. ", sessionName.c_str());
@@ -61,11 +61,10 @@ int CHFS_BackupFileSection::Run(const std::string& sessionName, CHFS_InstallReco
   sections::CFileProgressCounter progress;
   progress.Begin(engine_->Reporter(), ListedFiles(count));
   for (int item = 1; item <= count && result == 0; ++item) {
-    char key[32];
-    std::snprintf(key, sizeof(key), "File%d", item);
+    const std::string key = FormatItemKey("File", item, "", "");
     std::string file = ReadSectionItem(key, 1);
     if (file == kEmptyItem) {
-      engine_->Trace("*** Syntax error: %s can not be empty in section ['%s']. ", key, sessionName.c_str());
+      engine_->Trace("*** Syntax error: %s can not be empty in section ['%s']. ", key.c_str(), sessionName.c_str());
       continue;
     }
     EnsureBackupFolder(folder);

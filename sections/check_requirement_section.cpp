@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "engine/strings.h"
 #include "os/files.h"
+#include "platform/c_numbers.h"
 
 namespace {
 
@@ -20,9 +20,7 @@ size_t SkipDigits(const std::string& text, size_t at) {
 }
 
 std::string CheckKey(int check, const char* field) {
-  char key[80];
-  std::snprintf(key, sizeof(key), "Check%d.%s", check, field);
-  return key;
+  return CHFS_Section::FormatItemKey("Check", check, ".", field);
 }
 
 }  // namespace
@@ -105,35 +103,28 @@ CHFS_CheckRequirementSection::Outcome CHFS_CheckRequirementSection::RunCheck(int
   return Outcome::kNoKind;
 }
 
+ItemMove CHFS_CheckRequirementSection::RunItem(int check, int& result) {
+  CHFS_Reporter* reporter = engine_->Reporter();
+  std::string description = ReadSectionItem(CheckKey(check, "Description"), 1);
+  if (reporter != nullptr) reporter->AddDetailText(description, 0);
+  std::string value;
+  Outcome outcome = RunCheck(check, value);
+  if (outcome == Outcome::kNoKind) {
+    engine_->Trace("*** Syntax error : Check item %d not found !", check);
+    result = -1;
+    return ItemMove::kEnd;
+  }
+  bool passed = outcome == Outcome::kPass;
+  if (reporter != nullptr) {
+    std::string detail = " - " + value;
+    if (!passed) detail += std::string(" (") + BrevaneString(kIdsNoPass) + ")";
+    reporter->AddDetailText(detail + "\r\n", 0);
+  }
+  return MoveAfter(EventHandler(CheckKey(check, passed ? "Success." : "Error."), passed ? 0 : -1), result);
+}
+
 int CHFS_CheckRequirementSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   SetSectionName(sessionName);
-  int count = CDecimalToInt(ReadSectionItem("CheckCount", 1));
-  int result = 0;
-  CHFS_Reporter* reporter = engine_->Reporter();
-  for (int check = 1; check <= count;) {
-    std::string description = ReadSectionItem(CheckKey(check, "Description"), 1);
-    if (reporter != nullptr) reporter->AddDetailText(description, 0);
-    std::string value;
-    Outcome outcome = RunCheck(check, value);
-    if (outcome == Outcome::kNoKind) {
-      engine_->Trace("*** Syntax error : Check item %d not found !", check);
-      return -1;
-    }
-    bool passed = outcome == Outcome::kPass;
-    if (reporter != nullptr) {
-      std::string detail = " - " + value;
-      if (!passed) detail += std::string(" (") + BrevaneString(kIdsNoPass) + ")";
-      reporter->AddDetailText(detail + "\r\n", 0);
-    }
-    int action = EventHandler(CheckKey(check, passed ? "Success." : "Error."), passed ? 0 : -1);
-    if (action == BRVN_CONTINUE || action == BRVN_RETRY) {
-      result = 0;
-      if (action == BRVN_CONTINUE) ++check;
-    } else if (action == 0) {
-      ++check;
-    } else {
-      return action;
-    }
-  }
-  return result;
+  return WalkItems(ReadItemCount("CheckCount"),
+                   [this](int check, int& result) { return RunItem(check, result); });
 }

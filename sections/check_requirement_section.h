@@ -32,6 +32,8 @@ class CHFS_CheckRequirementSection : public CHFS_Section {
   enum class Outcome { kPass, kFail, kNoKind };
   // One check; value receives the text under test.
   Outcome RunCheck(int check, std::string& value);
+  // One check: its description, the test, the detail line and its event.
+  ItemMove RunItem(int check, int& result);
   bool CheckNumber(int check, const std::string& value);
   bool CheckString(int check, const std::string& value);
   bool CheckDiskSpace(int check, const std::string& value);

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
+#include "os/files.h"
+#include "platform/c_numbers.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
-#include "os/files.h"
 #include "sections/replaceable.h"
 
 using platform::JoinPath;
@@ -23,9 +23,7 @@ std::string GroupName(int number) {
 }
 
 std::string FileKey(int number) {
-  char key[32];
-  std::snprintf(key, sizeof(key), "File%d", number);
-  return key;
+  return CHFS_Section::FormatItemKey("File", number, "", "");
 }
 
 // "[major.minor low]" for the log; empty for a file without version numbers.
@@ -46,7 +44,7 @@ CHFS_CopyFileGroupToSection::CHFS_CopyFileGroupToSection(CHFS_Engine* engine)
 
 int CHFS_CopyFileGroupToSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   SetSectionName(sessionName);
-  int count = CDecimalToInt(ReadSectionItem("FileGroupCount", 1));
+  int count = ReadItemCount("FileGroupCount");
   std::string startText = ReadSectionItem("FileGroupStartCount", 1);
   int start = startText == kEmptyItem ? 1 : CDecimalToInt(startText);
   int result = 0;
@@ -71,7 +69,7 @@ int CHFS_CopyFileGroupToSection::Run(const std::string& sessionName, CHFS_Instal
 
 CHFS_CopyFileGroupToSection::GroupKeys CHFS_CopyFileGroupToSection::ReadGroupKeys() {
   GroupKeys keys;
-  keys.fileCount = CDecimalToInt(ReadSectionItem("FileCount", 1));
+  keys.fileCount = ReadItemCount("FileCount");
   keys.description = ReadSectionItem("Description", 1);
   keys.target = ReadSectionItem("Target", 1);
   keys.backup = ReadSectionItem("Backup", 1);

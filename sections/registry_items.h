@@ -8,9 +8,7 @@
 #include "engine/section.h"
 
 inline std::string RegItemKey(int item, const char* field) {
-  char key[64];
-  std::snprintf(key, sizeof(key), "Reg%d.%s", item, field);
-  return key;
+  return CHFS_Section::FormatItemKey("Reg", item, ".", field);
 }
 
 // Reads "Reg%d.Description" and adds it, with CR LF, to the detail box.

@@ -1,11 +1,10 @@
 #include "sections/remove_registry_section.h"
 
 #include "descriptors/descriptor_syntax.h"
-#include "descriptors/plain_log.h"
 #include "descriptors/registry_value.h"
-#include "engine/c_numbers.h"
+#include "engine/result_codes.h"
 #include "os/errors.h"
-#include "sections/item_outcome.h"
+#include "platform/plain_log.h"
 #include "sections/registry_items.h"
 
 long CHFS_RemoveRegistrySection::RemoveKey(int item, const RegistryDescriptor& d,
@@ -40,20 +39,20 @@ long CHFS_RemoveRegistrySection::RemoveValue(int item, const RegistryDescriptor&
   return status;
 }
 
-bool CHFS_RemoveRegistrySection::RunItem(int& item, CHFS_InstallRecord& record, int& result) {
+ItemMove CHFS_RemoveRegistrySection::RunItem(int item, CHFS_InstallRecord& record, int& result) {
   ShowRegDescription(*this, *engine_, item, 0);
   const std::string text = ReadSectionItem(RegItemKey(item, "Key"), 1);
   RegistryDescriptor d;
   if (ParseRegistryDescriptor(*engine_, text, d) != 0) {
     WritePlainLog(*engine_, "%s", "Syntax error , incorrect registry description!");
     result = -1;
-    return false;
+    return ItemMove::kEnd;
   }
   bool full = false;
   long status = d.valueName.empty() ? RemoveKey(item, d, record, full) : RemoveValue(item, d, record, full);
   if (full) {
     result = BRVN_USERBREAK;
-    return false;
+    return ItemMove::kEnd;
   }
   if (status == os::kErrorFileNotFound) status = 0;
   if (status != 0) {
@@ -62,16 +61,13 @@ bool CHFS_RemoveRegistrySection::RunItem(int& item, CHFS_InstallRecord& record, 
     WritePlainLog(*engine_, "RegDeleteValue/Key Success! ret=%d [%s]", 0, text.c_str());
   }
   int answer = EventHandler(RegItemKey(item, status != 0 ? "Error." : "Success."), status != 0 ? -1 : 0);
-  return NextItem(answer, item, result);
+  return MoveAfter(answer, result);
 }
 
 int CHFS_RemoveRegistrySection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   SetSectionName(sessionName);
-  int result = 0;
-  int count = CDecimalToInt(ReadSectionItem("RegCount", 1));
-  for (int item = 1; item <= count;) {
-    if (!RunItem(item, record, result)) break;
-  }
+  int result = WalkItems(ReadItemCount("RegCount"),
+                         [&](int item, int& itemResult) { return RunItem(item, record, itemResult); });
   key_.Close();
   return result;
 }

@@ -20,7 +20,7 @@ class CHFS_RemoveRegistrySection : public CHFS_Section {
   int Rollback(const std::string& sessionName, CHFS_InstallRecord& record) override;
 
  private:
-  bool RunItem(int& item, CHFS_InstallRecord& record, int& result);
+  ItemMove RunItem(int item, CHFS_InstallRecord& record, int& result);
   // Each returns the status of the last platform call; full set when the
   // install record refused an entry (the section then ends with -300).
   long RemoveKey(int item, const RegistryDescriptor& d, CHFS_InstallRecord& record, bool& full);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/c_numbers.h"
 #include "os/errors.h"
 #include "os/files.h"
 
@@ -52,9 +51,7 @@ unsigned long WriteWholeFile(const std::string& path, const std::string& text) {
 }  // namespace
 
 std::string CHFS_ReplaceTextSection::ItemKey(int item, const char* field) const {
-  char key[64];
-  std::snprintf(key, sizeof(key), "File%d.%s", item, field);
-  return key;
+  return CHFS_Section::FormatItemKey("File", item, ".", field);
 }
 
 int CHFS_ReplaceTextSection::ReplaceFile(const std::string& source, const std::string& output) {
@@ -89,20 +86,14 @@ ItemMove CHFS_ReplaceTextSection::RunItem(int item, int& result) {
     engine_->Trace("Replace symboles in TXT file Success! ret=%d", code);
     result = EventHandler(ItemKey(item, "Success."), 0);
   }
-  return ItemMoveAfter(result);
+  return MoveAfter(result, result);
 }
 
 int CHFS_ReplaceTextSection::Run(const std::string& sessionName, CHFS_InstallRecord&) {
   engine_->Trace("CHFS_ReplaceTextSection::Run(%s)", sessionName.c_str());
   SetSectionName(sessionName);
-  int result = 0;
-  int count = CDecimalToInt(ReadSectionItem("FileCount", 1));
-  for (int item = 1; item <= count;) {
-    ItemMove move = RunItem(item, result);
-    if (move == ItemMove::kEnd) break;
-    if (move == ItemMove::kNext) ++item;
-  }
-  return result;
+  return WalkItems(ReadItemCount("FileCount"),
+                   [this](int item, int& result) { return RunItem(item, result); });
 }
 
 int CHFS_ReplaceTextSection::Rollback(const std::string& sessionName, CHFS_InstallRecord&) {

@@ -12,7 +12,6 @@
 #include <string>
 
 #include "engine/section.h"
-#include "sections/item_action.h"
 
 class CHFS_ReplaceTextSection : public CHFS_Section {
  public:

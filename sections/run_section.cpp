@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "os/machine.h"
 #include "os/process.h"
@@ -32,9 +31,7 @@ CHFS_RunSection::CHFS_RunSection(CHFS_Engine* engine, CommandRunner runner)
 }
 
 std::string CHFS_RunSection::ItemKey(int item, const char* field) const {
-  char key[64];
-  std::snprintf(key, sizeof(key), "Run%d.%s", item, field);
-  return key;
+  return CHFS_Section::FormatItemKey("Run", item, ".", field);
 }
 
 void CHFS_RunSection::ShowDescription(int item, int rollbackFlag) {
@@ -80,7 +77,7 @@ ItemMove CHFS_RunSection::RunItem(int item, CHFS_InstallRecord& record, int& res
     engine_->Trace("Success to run '%s' in folder '%s'", command.c_str(), folder.c_str());
     result = EventHandler(ItemKey(item, "Success."), 0);
   }
-  return ItemMoveAfter(result);
+  return MoveAfter(result, result);
 }
 
 int CHFS_RunSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
@@ -89,12 +86,8 @@ int CHFS_RunSection::Run(const std::string& sessionName, CHFS_InstallRecord& rec
   int result = 0;
   {
     CurrentFolderKeeper keeper;
-    int count = CDecimalToInt(ReadSectionItem("RunCount", 1));
-    for (int item = 1; item <= count;) {
-      ItemMove move = RunItem(item, record, result);
-      if (move == ItemMove::kEnd) break;
-      if (move == ItemMove::kNext) ++item;
-    }
+    result = WalkItems(ReadItemCount("RunCount"),
+                       [&](int item, int& itemResult) { return RunItem(item, record, itemResult); });
   }
   engine_->Trace("CHFS_RunSection::Run('%s') Ret=%d", sessionName.c_str(), result);
   return result;

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "engine/section.h"
-#include "sections/item_action.h"
 
 class CHFS_RunSection : public CHFS_Section {
  public:

@@ -3,14 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "os/errors.h"
 
 std::string CHFS_ServiceSection::ItemKey(int item, const char* field) const {
-  char key[64];
-  std::snprintf(key, sizeof(key), "Service%d%s", item, field);
-  return key;
+  return FormatItemKey("Service", item, "", field);
 }
 
 void CHFS_ServiceSection::AddDetail(const std::string& text, int rollbackFlag) {
@@ -50,7 +47,7 @@ ItemMove CHFS_ServiceSection::RunItem(Operation operation, int item, CHFS_Instal
       if (traceErrors) engine_->Trace(" - %s\r\n", errorText);
     }
     result = EventHandler(ItemKey(item, ".Error."), -1);
-    return ItemMoveAfter(result);
+    return MoveAfter(result, result);
   }
   // Recorded even when the service was already in the wanted state, so that
   // a rollback puts it into the other one.
@@ -59,18 +56,13 @@ ItemMove CHFS_ServiceSection::RunItem(Operation operation, int item, CHFS_Instal
     return ItemMove::kEnd;
   }
   result = EventHandler(ItemKey(item, ".Success."), 0);
-  return ItemMoveAfter(result);
+  return MoveAfter(result, result);
 }
 
 int CHFS_ServiceSection::RunItems(Operation operation, CHFS_InstallRecord& record, bool traceErrors) {
-  int result = 0;
-  int count = CDecimalToInt(ReadSectionItem("ServiceCount", 1));
-  for (int item = 1; item <= count;) {
-    ItemMove move = RunItem(operation, item, record, traceErrors, result);
-    if (move == ItemMove::kEnd) break;
-    if (move == ItemMove::kNext) ++item;
-  }
-  return result;
+  return WalkItems(ReadItemCount("ServiceCount"), [&](int item, int& result) {
+    return RunItem(operation, item, record, traceErrors, result);
+  });
 }
 
 int CHFS_ServiceSection::RollbackItem(Operation operation, int item, int result) {

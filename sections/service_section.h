@@ -7,7 +7,6 @@
 
 #include "engine/section.h"
 #include "platform/service_control.h"
-#include "sections/item_action.h"
 
 class CHFS_ServiceSection : public CHFS_Section {
  protected:

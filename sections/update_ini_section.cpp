@@ -3,17 +3,14 @@
 #include <cstdio>
 
 #include "descriptors/descriptor_syntax.h"
-#include "descriptors/ini_value.h"
-#include "engine/c_numbers.h"
+#include "engine/result_codes.h"
 #include "os/files.h"
 #include "platform/file_ops.h"
-#include "sections/item_outcome.h"
+#include "platform/ini_write.h"
 
 namespace {
 std::string ItemKey(int item, const char* field) {
-  char key[64];
-  std::snprintf(key, sizeof(key), "Item%d.%s", item, field);
-  return key;
+  return CHFS_Section::FormatItemKey("Item", item, ".", field);
 }
 }  // namespace
 
@@ -42,13 +39,12 @@ bool CHFS_UpdateINISection::PreviousValue(const std::string& file, const std::st
   return true;
 }
 
-bool CHFS_UpdateINISection::RunItem(int& item, CHFS_InstallRecord& record, int& result) {
+ItemMove CHFS_UpdateINISection::RunItem(int item, CHFS_InstallRecord& record, int& result) {
   ShowDescription(item, 0);
   std::string descriptor = ReadSectionItem(ItemKey(item, "Key"), 1);
   engine_->Trace("strKey=%s", descriptor.c_str());
   if (descriptor == kEmptyItem) {
-    ++item;
-    return true;
+    return ItemMove::kNext;
   }
   std::string value = ReadSectionItem(ItemKey(item, "Value"), 1);
   engine_->Trace("strKey=%s", descriptor.c_str());
@@ -57,35 +53,31 @@ bool CHFS_UpdateINISection::RunItem(int& item, CHFS_InstallRecord& record, int& 
   engine_->Trace("result of SpliteINIParameter=%d", parsed);
   if (parsed != 0) {
     result = -1;
-    return false;
+    return ItemMove::kEnd;
   }
   std::string previous;
   if (!PreviousValue(file, section, key, previous)) {
     engine_->Trace("*** Warning: Value before the change can not be read, not changed [%s]", descriptor.c_str());
-    return NextItem(EventHandler(ItemKey(item, "Error."), -1), item, result);
+    return MoveAfter(EventHandler(ItemKey(item, "Error."), -1), result);
   }
   const bool added = previous == kEmptyItem;
   if (record.AddRecord(item, added ? std::string() : previous, added ? "A" : "", "") != 0) {
     result = BRVN_USERBREAK;
-    return false;
+    return ItemMove::kEnd;
   }
   int written = SetINIVariable(*engine_, file, section, key, value);
   if (written != 0) engine_->Trace("SetINIVariable Failed! ret=%d [%s]", written, descriptor.c_str());
   if (written == 0) engine_->Trace("SetINIVariable Success! ret=%d [%s]", 0, descriptor.c_str());
   int answer = EventHandler(ItemKey(item, written != 0 ? "Error." : "Success."), written != 0 ? -1 : 0);
-  return NextItem(answer, item, result);
+  return MoveAfter(answer, result);
 }
 
 int CHFS_UpdateINISection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   engine_->Trace("CHFS_UpdateINISection::Run(%s)", sessionName.c_str());
   SetSectionName(sessionName);
-  int result = 0;
-  int count = CDecimalToInt(ReadSectionItem("ItemCount", 1));
+  int count = ReadItemCount("ItemCount");
   engine_->Trace("iINICount=%d", count);
-  for (int item = 1; item <= count;) {
-    if (!RunItem(item, record, result)) break;
-  }
-  return result;
+  return WalkItems(count, [&](int item, int& result) { return RunItem(item, record, result); });
 }
 
 int CHFS_UpdateINISection::Rollback(const std::string& sessionName, CHFS_InstallRecord& record) {

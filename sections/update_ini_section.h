@@ -17,7 +17,7 @@ class CHFS_UpdateINISection : public CHFS_Section {
 
  private:
   // Item i; false ends the section with result.
-  bool RunItem(int& item, CHFS_InstallRecord& record, int& result);
+  ItemMove RunItem(int item, CHFS_InstallRecord& record, int& result);
   // The entry's current value, "(empty)" when it does not exist; false when
   // it exists or may exist but cannot be read.
   bool PreviousValue(const std::string& file, const std::string& section, const std::string& key,

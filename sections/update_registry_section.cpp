@@ -2,9 +2,9 @@
 
 #include "descriptors/descriptor_syntax.h"
 #include "descriptors/registry_value.h"
-#include "engine/c_numbers.h"
+#include "engine/result_codes.h"
 #include "os/errors.h"
-#include "sections/item_outcome.h"
+#include "platform/c_numbers.h"
 #include "sections/registry_items.h"
 
 namespace {
@@ -54,18 +54,17 @@ bool DeleteCreatedKeys(os::RegRoot root, std::string path, const std::string& fl
 
 }  // namespace
 
-bool CHFS_UpdateRegistrySection::RunItem(int& item, CHFS_InstallRecord& record, int& result) {
+ItemMove CHFS_UpdateRegistrySection::RunItem(int item, CHFS_InstallRecord& record, int& result) {
   ShowRegDescription(*this, *engine_, item, 0);
   const std::string text = ReadSectionItem(RegItemKey(item, "Key"), 1);
   const std::string value = text == kEmptyItem ? text : ReadSectionItem(RegItemKey(item, "Value"), 1);
   if (text == kEmptyItem || value == kEmptyItem) {
-    ++item;
-    return true;
+    return ItemMove::kNext;
   }
   RegistryDescriptor d;
   if (ParseRegistryDescriptor(*engine_, text, d) != 0) {
     result = -1;
-    return false;
+    return ItemMove::kEnd;
   }
   std::string earlier = QueryRegistryValue(*engine_, d.type, d.root, d.keyPath, d.valueName);
   std::string flags;
@@ -79,7 +78,7 @@ bool CHFS_UpdateRegistrySection::RunItem(int& item, CHFS_InstallRecord& record, 
     if (created != 0) {
       // Passing over would report success for a value never written.
       engine_->Trace("RegCreateKeyEx Failed! ret=%d [%s]", static_cast<int>(created), text.c_str());
-      return NextItem(EventHandler(RegItemKey(item, "Error."), -1), item, result);
+      return MoveAfter(EventHandler(RegItemKey(item, "Error."), -1), result);
     }
     flags += CreatedFlag(missing);
   }
@@ -90,23 +89,20 @@ bool CHFS_UpdateRegistrySection::RunItem(int& item, CHFS_InstallRecord& record, 
       (void)DeleteCreatedKeys(d.root, d.keyPath, flags);
     }
     result = BRVN_USERBREAK;
-    return false;
+    return ItemMove::kEnd;
   }
   long ret = WriteRegistryText(key_, d.valueName, d.type, value, true);
   engine_->Trace(ret != 0 ? "RegSetValueEx Failed! ret=%d [%s]" : "RegSetValueEx Success! ret=%d [%s]",
                  static_cast<int>(ret), text.c_str());
-  return NextItem(EventHandler(RegItemKey(item, ret != 0 ? "Error." : "Success."), ret != 0 ? -1 : 0),
-                  item, result);
+  return MoveAfter(EventHandler(RegItemKey(item, ret != 0 ? "Error." : "Success."), ret != 0 ? -1 : 0),
+                   result);
 }
 
 int CHFS_UpdateRegistrySection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   engine_->Trace("CHFS_UpdateRegistrySection::Run(%s)", sessionName.c_str());
   SetSectionName(sessionName);
-  int result = 0;
-  int count = CDecimalToInt(ReadSectionItem("RegCount", 1));
-  for (int item = 1; item <= count;) {
-    if (!RunItem(item, record, result)) break;
-  }
+  int result = WalkItems(ReadItemCount("RegCount"),
+                         [&](int item, int& itemResult) { return RunItem(item, record, itemResult); });
   key_.Close();
   return result;
 }

@@ -19,7 +19,7 @@ class CHFS_UpdateRegistrySection : public CHFS_Section {
 
  private:
   // Item n; false ends the section with result.
-  bool RunItem(int& item, CHFS_InstallRecord& record, int& result);
+  ItemMove RunItem(int item, CHFS_InstallRecord& record, int& result);
   void RollbackEntry(int item, const std::string& earlier, const std::string& flags, int& result);
 
   os::RegistryKey key_;  // the last item's key, open until the next item or the end

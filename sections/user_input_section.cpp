@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "engine/c_numbers.h"
 #include "engine/result_codes.h"
 #include "engine/strings.h"
 #include "engine/window_port.h"
+#include "platform/c_numbers.h"
 
 namespace {
 
@@ -14,9 +14,7 @@ const char kEditBox[] = "BRVN_INPUT_EDITBOX";
 
 // "Input<n>.<field>"
 std::string ItemKey(int item, const char* field) {
-  char key[64];
-  std::snprintf(key, sizeof(key), "Input%d.%s", item, field);
-  return key;
+  return CHFS_Section::FormatItemKey("Input", item, ".", field);
 }
 
 }  // namespace
@@ -24,36 +22,24 @@ std::string ItemKey(int item, const char* field) {
 int CHFS_UserInputSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   engine_->Trace("CHFS_UserInputSection::Run('%s') ", sessionName.c_str());
   SetSectionName(sessionName);
-  int result = 0;
-  const int count = CDecimalToInt(ReadSectionItem("InputCount", 1));
+  const int count = ReadItemCount("InputCount");
   minimum_ = 0;
   maximum_ = 256;
-  for (int item = 1; item <= count;) {
-    std::string description;
-    std::string answer;
-    Asked asked = AskItem(item, record, description, answer);
-    if (asked == Asked::kSkipped) {
-      ++item;
-      continue;
-    }
-    if (asked == Asked::kRecordFull) return BRVN_USERBREAK;
-    int action;
-    if (asked == Asked::kCancelled) {
-      AddDetail(" - " + description + " (" + BrevaneString(kIdsNoPass) + ")\r\n");
-      action = EventHandler(ItemKey(item, "Error."), -1);
-    } else {
-      AddDetail(" - " + answer + "\r\n");
-      action = EventHandler(ItemKey(item, "Success."), 0);
-    }
-    if (action == BRVN_RETRY) {
-      result = 0;
-      continue;
-    }
-    if (action != BRVN_CONTINUE && action != 0) return action;
-    result = 0;
-    ++item;
+  return WalkItems(count, [&](int item, int& result) { return RunItem(item, record, result); });
+}
+
+ItemMove CHFS_UserInputSection::RunItem(int item, CHFS_InstallRecord& record, int& result) {
+  std::string description;
+  std::string answer;
+  Asked asked = AskItem(item, record, description, answer);
+  if (asked == Asked::kSkipped) return ItemMove::kNext;
+  if (asked == Asked::kRecordFull) return MoveAfter(BRVN_USERBREAK, result);
+  if (asked == Asked::kCancelled) {
+    AddDetail(" - " + description + " (" + BrevaneString(kIdsNoPass) + ")\r\n");
+    return MoveAfter(EventHandler(ItemKey(item, "Error."), -1), result);
   }
-  return result;
+  AddDetail(" - " + answer + "\r\n");
+  return MoveAfter(EventHandler(ItemKey(item, "Success."), 0), result);
 }
 
 CHFS_UserInputSection::Asked CHFS_UserInputSection::AskItem(int item, CHFS_InstallRecord& record,

@@ -31,6 +31,8 @@ class CHFS_UserInputSection : public CHFS_Section {
   int Prompt(const std::string& type, const std::string& description,
              const std::string& initial, std::string& answer);
   void AddDetail(const std::string& text);
+  // One input: ask, show the answer, and the item's event.
+  ItemMove RunItem(int item, CHFS_InstallRecord& record, int& result);
 
   int minimum_ = 0;
   int maximum_ = 256;

@@ -1,6 +1,6 @@
 #include <shlobj.h>
 
-#include "platform/file_ops.h"
+#include "ui/confirm_folder.h"
 #include "ui/dialogs_win.h"
 #include "ui/resource_ids.h"
 

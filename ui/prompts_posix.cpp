@@ -2,7 +2,7 @@
 
 #include "engine/reporter.h"
 #include "os/machine.h"
-#include "platform/file_ops.h"
+#include "ui/confirm_folder.h"
 
 void CInputDlg::SetTexts(const std::string& title, const std::string& question,
                          const std::string& initialAnswer, int maxLength) {

@@ -1,4 +1,5 @@
 #include "descriptors/ini_value.h"
+#include "platform/ini_write.h"
 
 #include <gtest/gtest.h>
 

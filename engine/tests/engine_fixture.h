@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "sections/section_kinds.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/test_machine.h"
 
@@ -20,6 +21,7 @@ struct EngineFixture {
     flags.remove = remove;
     flags.recordPath = recordFile.empty() ? scriptPath : recordFile;
     engine = std::make_unique<CHFS_Engine>(&reporter, "HotFix.ini", flags, &windows);
+    engine->SetSectionKinds(AllSectionKinds());
   }
 
   std::string folder;

@@ -72,7 +72,7 @@ TEST(ScriptKeysTest, TheTableHoldsTheKeysTheReadersAskFor) {
                            "CopyFileGroupTo", "Run", "UpdateINI", "ReplaceSymbolsInFile", "GetUserInput",
                            "UpdateSymbols", "BackupFiles", "Rollback"}) {
     EXPECT_NE(FindSectionKeys(kind), nullptr) << kind;
-    EXPECT_NE(SourceText("engine/section_kinds.cpp").find(std::string("{\"") + kind + "\""), std::string::npos)
+    EXPECT_NE(SourceText("sections/section_kinds.cpp").find(std::string("{\"") + kind + "\""), std::string::npos)
         << kind << " is no longer a section kind";
   }
 }

@@ -25,13 +25,13 @@
 #include <string>
 #include <vector>
 
-#include "descriptors/ini_value.h"
 #include "os/ansi_codepage_posix.h"
 #include "os/files.h"
 #include "os/profile_text.h"
 #include "os/reg_store_posix.h"
 #include "os/reg_text_posix.h"
 #include "os/reg_tree_posix.h"
+#include "platform/ini_write.h"
 #include "tests/e2e/package_fixture.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "os/files.h"
 #include "platform/file_ops.h"
 #include "tests/support/test_machine.h"
+#include "ui/confirm_folder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/section_kinds.h"
+#include "sections/section_kinds.h"
 
 #include "engine/section.h"
 #include "sections/backup_file_section.h"
@@ -22,8 +22,8 @@ std::unique_ptr<CHFS_Section> Make(CHFS_Engine* engine) {
 }
 }  // namespace
 
-const std::vector<SectionKind>& SectionKinds() {
-  static const std::vector<SectionKind> kinds = {
+const SectionKindTable& AllSectionKinds() {
+  static const SectionKindTable kinds = {
       {"CheckRequirement", true, &Make<CHFS_CheckRequirementSection>},
       {"StartService", true, &Make<CHFS_StartServiceSection>},
       {"StopService", true, &Make<CHFS_StopServiceSection>},

@@ -1,16 +1,14 @@
-#include "descriptors/plain_log.h"
+#include "platform/plain_log.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-void WritePlainLog(CHFS_Engine& engine, const char* format, ...) {
-  CHFS_Reporter* reporter = engine.Reporter();
-  if (reporter == nullptr) return;
+void WritePlainLog(CHFS_LogPort& log, const char* format, ...) {
   char line[kTraceBufferSize];
   va_list args;
   va_start(args, format);
   int length = std::vsnprintf(line, sizeof(line), format, args);
   va_end(args);
   if (length < 0) std::snprintf(line, sizeof(line), "%s", "format debug string failed!");
-  reporter->WriteLog(line);
+  log.WriteLogLine(line);
 }

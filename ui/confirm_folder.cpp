@@ -1,4 +1,5 @@
-#include "engine/reporter.h"
+#include "ui/confirm_folder.h"
+
 #include "engine/strings.h"
 #include "os/files.h"
 #include "platform/file_ops.h"

@@ -1,7 +1,8 @@
+#include "platform/ini_write.h"
+
 #include <cstring>
 #include <vector>
 
-#include "descriptors/ini_value.h"
 #include "os/files.h"
 #include "os/machine.h"
 #include "platform/file_ops.h"

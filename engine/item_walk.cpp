@@ -1,0 +1,32 @@
+#include "engine/result_codes.h"
+#include "engine/section.h"
+#include "platform/c_numbers.h"
+
+ItemMove CHFS_Section::MoveAfter(int answer, int& result) {
+  result = answer;
+  if (result == BRVN_CONTINUE || result == BRVN_RETRY) {
+    ItemMove move = result == BRVN_RETRY ? ItemMove::kRepeat : ItemMove::kNext;
+    result = 0;
+    return move;
+  }
+  return result == 0 ? ItemMove::kNext : ItemMove::kEnd;
+}
+
+int CHFS_Section::ReadItemCount(const char* countKey) {
+  return CDecimalToInt(ReadSectionItem(countKey, 1));
+}
+
+int CHFS_Section::WalkItems(int count, const std::function<ItemMove(int item, int& result)>& runItem) {
+  int result = 0;
+  for (int item = 1; item <= count;) {
+    ItemMove move = runItem(item, result);
+    if (move == ItemMove::kEnd) break;
+    if (move == ItemMove::kNext) ++item;
+  }
+  return result;
+}
+
+std::string CHFS_Section::FormatItemKey(const char* kind, int item, const char* separator,
+                                        const char* field) {
+  return kind + std::to_string(item) + separator + field;
+}
