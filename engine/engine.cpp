@@ -157,6 +157,9 @@ int CHFS_Engine::Execute() {
   if (stepRunnerSetup_) stepRunnerSetup_(mainSection);
   CHFS_InstallRecord record(this);
   int result = mainSection.Run(mainSectionName_, record);
+  // A change the record could not hold could never be undone: failed, not
+  // stopped by the user, even when the script's events went on.
+  if (record.Overflowed()) result = -1;
   // A hotfix whose record file cannot be written could never be removed:
   // the install counts as failed and is rolled back.
   if (result >= 0 && !flags_.remove && !installRecordPath_.empty() && WriteInstallRecordFile(record) != 0) {
