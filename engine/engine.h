@@ -68,15 +68,21 @@ class CHFS_Engine {
                        const std::string& fileName = std::string());
 
   // Time-stamped log line / detail line; formats are literals of ours only.
-  void Trace(const char* format, ...) BREVANE_PRINTF(2, 3);
-  void TraceDetail(const char* format, ...) BREVANE_PRINTF(2, 3);
+  void Trace(const char* format, ...) const BREVANE_PRINTF(2, 3);
+  void TraceDetail(const char* format, ...) const BREVANE_PRINTF(2, 3);
 
   // Symbol tables and substitution.
   int SetGlobalSymbol(const std::string& name, const std::string& value);
   int SetSymbol(const std::string& name, const std::string& value);
   int UpdateSymbol(const std::string& name, const std::string& value);
   [[nodiscard]] std::string GetSymbol(const std::string& name) const;
+  // The text with its symbols substituted. A substitution that would grow the
+  // text by more than kMaxSubstitutionGrowth is a script error: it is logged
+  // and shown naming the symbol, the text reads as missing ("(empty)"), and
+  // the run fails (see OversizedSymbol).
   [[nodiscard]] std::string ReplaceSymbols(const std::string& text) const;
+  // The symbol of the first substitution refused as too long; empty when none was.
+  [[nodiscard]] const std::string& OversizedSymbol() const { return oversizedSymbol_; }
   // A value holding "[Reg:", "[FileInfo:" or "[INI:" (first match in that
   // order) replaced by what that descriptor reads; any other value as it is.
   std::string EvaluateDescriptors(const std::string& value);
@@ -108,6 +114,7 @@ class CHFS_Engine {
   SymbolTable globalSymbols_;
   SymbolTable scriptSymbols_;
   SymbolNameFacts symbolNames_;  // of both tables; every name put in is noted
+  mutable std::string oversizedSymbol_;
   std::string scriptPath_;
   std::string installRecordPath_;
   std::string mainSectionName_;

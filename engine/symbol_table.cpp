@@ -38,7 +38,13 @@ std::string CHFS_Engine::ReplaceSymbols(const std::string& text) const {
   if (text.size() > 2 && text.front() == '"' && text.back() == '"') {
     return text.substr(1, text.size() - 2);
   }
-  return SubstituteSymbols(text, globalSymbols_, scriptSymbols_, symbolNames_);
+  std::string tooLong;
+  std::string result = SubstituteSymbols(text, globalSymbols_, scriptSymbols_, symbolNames_, &tooLong);
+  if (tooLong.empty()) return result;
+  TraceDetail("*** Syntax error: Symbol '%s' makes a value more than %d bytes longer! ",
+              tooLong.c_str(), static_cast<int>(kMaxSubstitutionGrowth));
+  if (oversizedSymbol_.empty()) oversizedSymbol_ = tooLong;
+  return kEmptyItem;
 }
 
 std::string CHFS_Engine::EvaluateDescriptors(const std::string& value) {
