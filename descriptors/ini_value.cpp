@@ -66,6 +66,7 @@ std::string QueryINIValue(CHFS_Engine& engine, const std::string& value) {
   std::string copy;
   if (section.empty()) {
     if (MakeTempINICopy(file, copy) != 0) {
+      engine.CheckRefusedRead(file);
       WritePlainLog(engine, "INI Query Value '%s' Failed! ret=%d , lasterror=%d", inner.c_str(), -1,
                     static_cast<int>(os::LastError()));
       return std::string();
@@ -77,6 +78,7 @@ std::string QueryINIValue(CHFS_Engine& engine, const std::string& value) {
   long count = static_cast<long>(
       os::GetProfileString(readFrom, section, key, kEmptyItem, text, os::kProfileValueBuffer));
   unsigned long lastError = os::LastError();
+  if (text == kEmptyItem) engine.CheckRefusedRead(readFrom);
   if (text == kEmptyItem) {
     count = -1;
     text.clear();

@@ -160,7 +160,7 @@ int CHFS_Engine::Execute() {
   // A change the record could not hold could never be undone, and a value
   // refused as too long was read as missing: failed, not stopped by the
   // user, even when the script's events went on.
-  if (record.Overflowed() || !oversizedSymbol_.empty()) result = -1;
+  if (record.Overflowed() || !refusedInput_.empty()) result = -1;
   // A hotfix whose record file cannot be written could never be removed:
   // the install counts as failed and is rolled back.
   if (result >= 0 && !flags_.remove && !installRecordPath_.empty() && WriteInstallRecordFile(record) != 0) {

@@ -79,10 +79,15 @@ class CHFS_Engine {
   // The text with its symbols substituted. A substitution that would grow the
   // text by more than kMaxSubstitutionGrowth is a script error: it is logged
   // and shown naming the symbol, the text reads as missing ("(empty)"), and
-  // the run fails (see OversizedSymbol).
+  // the run fails (see RefusedInput).
   [[nodiscard]] std::string ReplaceSymbols(const std::string& text) const;
-  // The symbol of the first substitution refused as too long; empty when none was.
-  [[nodiscard]] const std::string& OversizedSymbol() const { return oversizedSymbol_; }
+  // After a read of file that found nothing: when the file was refused for
+  // its size (os/input_limits.h) that is a script error, logged and shown,
+  // and the run fails.
+  void CheckRefusedRead(const std::string& file) const;
+  // The first input refused as a script error: the symbol whose substitution
+  // grew too long, or the file too large to read; empty when none was.
+  [[nodiscard]] const std::string& RefusedInput() const { return refusedInput_; }
   // A value holding "[Reg:", "[FileInfo:" or "[INI:" (first match in that
   // order) replaced by what that descriptor reads; any other value as it is.
   std::string EvaluateDescriptors(const std::string& value);
@@ -114,7 +119,7 @@ class CHFS_Engine {
   SymbolTable globalSymbols_;
   SymbolTable scriptSymbols_;
   SymbolNameFacts symbolNames_;  // of both tables; every name put in is noted
-  mutable std::string oversizedSymbol_;
+  mutable std::string refusedInput_;
   std::string scriptPath_;
   std::string installRecordPath_;
   std::string mainSectionName_;

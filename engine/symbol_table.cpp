@@ -3,6 +3,8 @@
 
 #include "descriptors/ini_value.h"
 #include "engine/engine.h"
+#include "os/errors.h"
+#include "os/input_limits.h"
 #include "os/profile.h"
 
 int CHFS_Engine::SetGlobalSymbol(const std::string& name, const std::string& value) {
@@ -43,8 +45,15 @@ std::string CHFS_Engine::ReplaceSymbols(const std::string& text) const {
   if (tooLong.empty()) return result;
   TraceDetail("*** Syntax error: Symbol '%s' makes a value more than %d bytes longer! ",
               tooLong.c_str(), static_cast<int>(kMaxSubstitutionGrowth));
-  if (oversizedSymbol_.empty()) oversizedSymbol_ = tooLong;
+  if (refusedInput_.empty()) refusedInput_ = tooLong;
   return kEmptyItem;
+}
+
+void CHFS_Engine::CheckRefusedRead(const std::string& file) const {
+  if (os::LastError() != os::kErrorFileTooLarge) return;
+  TraceDetail("*** Syntax error: File '%s' is larger than %d bytes and is not read! ", file.c_str(),
+              static_cast<int>(os::kMaxInputFileSize));
+  if (refusedInput_.empty()) refusedInput_ = file;
 }
 
 std::string CHFS_Engine::EvaluateDescriptors(const std::string& value) {

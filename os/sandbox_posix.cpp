@@ -32,6 +32,7 @@ const char kDefaultMachineIni[] =
 
 std::mutex g_prefixLock;
 std::string g_prefix;
+thread_local int t_ownFilesReachable = 0;
 
 bool Exists(const std::string& host) {
   struct stat st;
@@ -108,6 +109,8 @@ bool SplitComponents(const std::string& rest, std::vector<std::string>& parts) {
   return true;
 }
 
+bool IsDotName(const std::string& name) { return name == "." || name == ".."; }
+
 bool SameNameIgnoringCase(const char* a, const std::string& b) {
   size_t i = 0;
   for (; a[i] != '\0' && i < b.size(); ++i) {
@@ -175,6 +178,23 @@ std::string MatchComponents(const std::string& base, const std::vector<std::stri
   return host;
 }
 
+// The sandbox's own files, which no Windows path may name: the machine's
+// facts, its service table, its registry store and its attribute table.
+bool IsSandboxOwnFile(const std::string& host) {
+  if (t_ownFilesReachable > 0) return false;
+  const std::string& prefix = Prefix();
+  if (host.size() <= prefix.size() + 1 || host.compare(0, prefix.size(), prefix) != 0 ||
+      host[prefix.size()] != '/') {
+    return false;
+  }
+  const std::string rest = host.substr(prefix.size() + 1);
+  const std::string first = rest.substr(0, rest.find('/'));
+  for (const char* own : {"machine.ini", "services.ini", "registry", "file_attributes.tab"}) {
+    if (SameNameIgnoringCase(own, first)) return true;
+  }
+  return false;
+}
+
 bool CurrentWindowsFolder(std::string& folder) {
   char cwd[4096];
   if (::getcwd(cwd, sizeof(cwd)) == nullptr) {
@@ -230,7 +250,14 @@ bool FullWindowsPath(const std::string& path, std::string& full) {
       SetLastError(kErrorBadPathname);
       return false;
     }
-    root = "\\\\" + path.substr(2, hostEnd - 2) + "\\" + path.substr(hostEnd + 1, shareEnd - hostEnd - 1);
+    const std::string hostName = path.substr(2, hostEnd - 2);
+    const std::string shareName = path.substr(hostEnd + 1, shareEnd - hostEnd - 1);
+    // No host or share is called "." or "..": they would climb out of unc/.
+    if (IsDotName(hostName) || IsDotName(shareName)) {
+      SetLastError(kErrorBadNetPath);
+      return false;
+    }
+    root = "\\\\" + hostName + "\\" + shareName;
     rest = shareEnd < path.size() ? path.substr(shareEnd) : std::string();
   } else {
     std::string current;
@@ -277,9 +304,17 @@ bool HostPath(const std::string& windowsPath, std::string& host, PathFacts* fact
   if (!SplitComponents(full.substr(restStart), parts)) return false;
   host = MatchComponents(base, parts, seen);
   if (host.empty()) host = "/";
+  if (IsSandboxOwnFile(host)) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
   if (facts != nullptr) *facts = seen;
   return true;
 }
+
+OwnFilesReachable::OwnFilesReachable() { ++t_ownFilesReachable; }
+
+OwnFilesReachable::~OwnFilesReachable() { --t_ownFilesReachable; }
 
 std::string WindowsPathOfHost(const std::string& hostPath) {
   const std::string& prefix = Prefix();

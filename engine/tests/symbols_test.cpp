@@ -136,7 +136,7 @@ TEST(SymbolTableTest, DoublingSymbolsStopAtTheBound) {
   const auto& symbols = f.engine->ScriptSymbols();
   EXPECT_EQ(symbols.at("S19").size(), kMaxSubstitutionGrowth);
   EXPECT_EQ(symbols.at("S20"), "(empty)");
-  EXPECT_EQ(f.engine->OversizedSymbol(), "S19");
+  EXPECT_EQ(f.engine->RefusedInput(), "S19");
   EXPECT_TRUE(f.reporter.Logged(
       "*** Syntax error: Symbol 'S19' makes a value more than 1048576 bytes longer! \r\n"));
   EXPECT_EQ(f.engine->Execute(), -1);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "os/errors.h"
 #include "os/sandbox_posix.h"
 #include "tests/support/test_machine.h"
 
@@ -60,6 +61,52 @@ TEST(SandboxHostPath, ExactNameWinsOverCaseVariant) {
   EXPECT_EQ(mapped, HostPathOf(folder) + "/Dir/A.txt");
   ASSERT_TRUE(os::sandbox::HostPath(folder + "\\dir\\a.txt", mapped));
   EXPECT_EQ(mapped, HostPathOf(folder) + "/dir/a.txt");
+}
+
+}  // namespace
+
+namespace {
+
+// "." and ".." are no host or share names, and the sandbox's own files are
+// out of reach in every path form; only Z:\ leaves drive_* and unc/.
+TEST(SandboxHostPath, NoPathLeavesTheSandboxOrReachesItsOwnFiles) {
+  const std::string prefix = os::sandbox::WindowsPathOfHost(os::sandbox::Prefix());
+  struct Case {
+    std::string path;
+    unsigned long error;  // 0: mapped, and inside drive_*, unc/ or through Z:
+  } cases[] = {
+      {"\\\\..\\..\\escaped.ini", os::kErrorBadNetPath},
+      {"\\\\.\\..\\machine.ini", os::kErrorBadNetPath},
+      {"\\\\host\\..\\x", os::kErrorBadNetPath},
+      {"//./share/x", os::kErrorBadNetPath},
+      {"\\\\host\\share\\..\\..\\..\\machine.ini", 0},
+      {"C:\\..\\..\\machine.ini", 0},
+      {"C:..\\..\\registry\\x.reg", 0},
+      {prefix + "\\machine.ini", os::kErrorAccessDenied},
+      {prefix + "\\MACHINE.INI.", os::kErrorAccessDenied},
+      {prefix + "\\drive_c\\..\\Services.ini", os::kErrorAccessDenied},
+      {prefix + "\\registry\\HKEY_LOCAL_MACHINE.reg", os::kErrorAccessDenied},
+      {prefix + "/Registry", os::kErrorAccessDenied},
+      {prefix + "\\file_attributes.tab", os::kErrorAccessDenied},
+      {prefix + "\\drive_c\\machine.ini", 0},
+  };
+  const std::string inside = os::sandbox::Prefix() + "/";
+  for (const Case& c : cases) {
+    std::string host;
+    os::SetLastError(0);
+    const bool mapped = os::sandbox::HostPath(c.path, host);
+    EXPECT_EQ(mapped, c.error == 0) << c.path << " -> " << host;
+    if (!mapped) {
+      EXPECT_EQ(os::LastError(), c.error) << c.path;
+    } else if (c.path.compare(0, prefix.size(), prefix) != 0) {
+      EXPECT_TRUE(host.compare(0, inside.size() + 6, inside + "drive_") == 0 ||
+                  host.compare(0, inside.size() + 4, inside + "unc/") == 0)
+          << c.path << " -> " << host;
+    }
+  }
+  os::sandbox::OwnFilesReachable own;
+  std::string host;
+  EXPECT_TRUE(os::sandbox::HostPath(prefix + "\\machine.ini", host)) << "the sandbox's own reads";
 }
 
 }  // namespace
