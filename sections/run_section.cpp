@@ -28,7 +28,14 @@ class CurrentFolderKeeper {
 
 CHFS_RunSection::CHFS_RunSection(CHFS_Engine* engine, CommandRunner runner)
     : CHFS_Section(engine), runner_(std::move(runner)) {
-  if (!runner_) runner_ = [](const std::string& commandLine) { return os::RunCommand(commandLine); };
+  // A program that could not be found or started has not done its work: the
+  // item fails as for -300 (where that code cannot be a program's own).
+  if (!runner_) {
+    runner_ = [](const std::string& commandLine) {
+      int code = os::RunCommand(commandLine);
+      return os::kNotStartedIsUnambiguous && code == os::kCommandNotStarted ? BRVN_USERBREAK : code;
+    };
+  }
 }
 
 std::string CHFS_RunSection::ItemKey(int item, const char* field) const {
