@@ -195,6 +195,31 @@ bool IsSandboxOwnFile(const std::string& host) {
   return false;
 }
 
+// "COM1.txt " -> "COM1": the name before its extension and trailing blanks.
+std::string DeviceStem(const std::string& full) {
+  size_t start = full.find_last_of("\\/");
+  std::string stem = full.substr(start == std::string::npos ? 0 : start + 1);
+  stem = stem.substr(0, stem.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return stem;
+}
+
+// The error for a device name (see HostPath), after its folder was checked.
+unsigned long DeviceError(const std::string& full, Device device) {
+  const size_t last = full.find_last_of('\\');
+  std::string folder = full.substr(0, last + 1);
+  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  std::string host;
+  struct stat st;
+  if (!HostPath(folder, host) || ::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    return kErrorPathNotFound;
+  }
+  return device == Device::kNul ? kErrorInvalidParameter
+         : device == Device::kConsole ? kErrorInvalidHandle
+                                      : kErrorFileNotFound;
+}
+
 bool CurrentWindowsFolder(std::string& folder) {
   char cwd[4096];
   if (::getcwd(cwd, sizeof(cwd)) == nullptr) {
@@ -214,6 +239,21 @@ const std::string& Prefix() {
     CreateMachine(g_prefix);
   }
   return g_prefix;
+}
+
+Device DeviceOf(const std::string& windowsPath) {
+  const std::string stem = DeviceStem(windowsPath);
+  if (stem == "NUL") return Device::kNul;
+  if (stem == "CON") return Device::kConsole;
+  if (stem == "PRN" || stem == "AUX") return Device::kPort;
+  const bool port = stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0);
+  return port && stem[3] >= '1' && stem[3] <= '9' ? Device::kPort : Device::kNone;
+}
+
+bool IsNulDevice(const std::string& path) {
+  std::string full;
+  if (!FullWindowsPath(path, full)) return false;
+  return DeviceOf(full) == Device::kNul && DeviceError(full, Device::kNul) != kErrorPathNotFound;
 }
 
 void ResetForTesting() {
@@ -285,6 +325,11 @@ bool HostPath(const std::string& windowsPath, std::string& host, PathFacts* fact
   PathFacts seen;
   std::string full;
   if (!FullWindowsPath(windowsPath, full)) return false;
+  const Device device = DeviceOf(full);
+  if (device != Device::kNone) {
+    SetLastError(DeviceError(full, device));
+    return false;
+  }
   std::string base;
   size_t restStart;
   if (full[0] == '\\') {

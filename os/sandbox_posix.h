@@ -54,6 +54,15 @@ struct PathFacts {
 [[nodiscard]] bool HostPath(const std::string& windowsPath, std::string& host,
                             PathFacts* facts = nullptr);
 
+// The DOS device a Windows path names by its last name, whatever its
+// extension and folder: NUL; CON; COM1-COM9, LPT1-LPT9, PRN and AUX.
+enum class Device { kNone, kNul, kConsole, kPort };
+[[nodiscard]] Device DeviceOf(const std::string& windowsPath);
+
+// True when path names NUL in a folder that exists: opening it gives a file
+// that reads nothing and takes every write (the host's /dev/null).
+[[nodiscard]] bool IsNulDevice(const std::string& path);
+
 // While one lives, HostPath on this thread reaches the sandbox's own files:
 // for the sandbox's code that reads machine.ini through the profile calls.
 class OwnFilesReachable {

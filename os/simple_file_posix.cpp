@@ -28,6 +28,7 @@ UniqueFile OpenHost(const std::string& path, const char* mode) {
 }  // namespace
 
 bool AppendText(const std::string& path, const std::string& text) {
+  if (sandbox::IsNulDevice(path)) return true;  // NUL takes every write
   std::string host;
   if (!sandbox::HostPath(path, host)) return false;
   // Straight to the descriptor: the trace log opens and closes the file for
@@ -58,6 +59,10 @@ bool AppendText(const std::string& path, const std::string& text) {
 }
 
 bool ReadAllBytes(const std::string& path, std::string& bytes) {
+  if (sandbox::IsNulDevice(path)) {
+    bytes.clear();
+    return true;
+  }
   UniqueFile file = OpenHost(path, "rb");
   if (!file) return false;
   bytes.clear();
