@@ -1,4 +1,5 @@
-// The check made before a file is read whole as input (os/input_limits.h).
+// The check made before a file is read whole as input (os/input_limits.h):
+// INI files, scripts, install record files, the readme.
 #pragma once
 
 #include <sys/stat.h>

@@ -1,10 +1,12 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
 #include "os/errors.h"
+#include "os/input_file_posix.h"
 #include "os/sandbox_posix.h"
 #include "os/simple_file.h"
 #include "os/unique_handle.h"
@@ -65,10 +67,15 @@ bool ReadAllBytes(const std::string& path, std::string& bytes) {
   }
   UniqueFile file = OpenHost(path, "rb");
   if (!file) return false;
+  struct stat st;
+  if (::fstat(::fileno(file.get()), &st) != 0 || !InputFileReadable(st)) return false;
   bytes.clear();
   char buffer[65536];
   size_t got;
-  while ((got = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0) bytes.append(buffer, got);
+  while ((got = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0) {
+    bytes.append(buffer, got);
+    if (!InputSizeAllowed(bytes.size())) return false;
+  }
   if (std::ferror(file.get())) {
     SetLastError(Win32FromErrno(errno));
     return false;

@@ -23,8 +23,8 @@ bool LoggedRefusal(const EngineFixture& f, const std::string& file) {
 }
 
 TEST(InputBounds, DevicesAndEndlessFilesAreRefused) {
-  EngineFixture f("");
   const auto start = std::chrono::steady_clock::now();
+  EngineFixture f("[ProductInstall.Main]\r\nReadmeFile=Z:\\dev\\zero\r\n");
   // Read as it is, and through the temporary copy a section-less query makes.
   EXPECT_EQ("", QueryINIValue(*f.engine, "[INI:Z:\\dev\\zero,Main,Key]"));
   EXPECT_EQ("", QueryINIValue(*f.engine, "[INI:Z:\\dev\\zero,,Key]"));
