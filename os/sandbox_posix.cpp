@@ -251,6 +251,9 @@ Device DeviceOf(const std::string& windowsPath) {
 }
 
 bool IsNulDevice(const std::string& path) {
+  // Most paths end in no device name at all: no full path is made for them.
+  // ("x\NUL\." names NUL too; HostPath then refuses it.)
+  if (DeviceOf(path) != Device::kNul) return false;
   std::string full;
   if (!FullWindowsPath(path, full)) return false;
   return DeviceOf(full) == Device::kNul && DeviceError(full, Device::kNul) != kErrorPathNotFound;
