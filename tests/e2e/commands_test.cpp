@@ -46,10 +46,10 @@ TEST(CommandsPackageTest, AFailingLaterStepRunsTheRollbackCommandsNewestFirst) {
   std::string settings;
   ASSERT_TRUE(ReadFileBytes(package.Folder() + "\\settings.ini", settings));
   EXPECT_EQ(settings, "[User]\r\nName=Brevane user\r\n");
-  EXPECT_TRUE(package.LogHas("]Run 'echo one> one.txt' in folder '" + package.Folder() + "\\'\r\n"));
+  EXPECT_TRUE(package.LogHas("]Run 'cmd /c echo one> one.txt' in folder '" + package.Folder() + "\\'\r\n"));
   EXPECT_TRUE(package.LogHas("]Replace symboles in TXT file Failed! ret=2\r\n"));
   EXPECT_EQ(Contents(package.Folder() + "\\undo.txt"), "b\na\n") << package.Log();
-  EXPECT_TRUE(package.LogHas("]Run rollback command 'echo b>> undo.txt' in folder '" +
+  EXPECT_TRUE(package.LogHas("]Run rollback command 'cmd /c echo b>> undo.txt' in folder '" +
                              package.Folder() + "\\'\r\n"));
   EXPECT_TRUE(package.LogHas("]CHFS_RunSection::Rollback('ProductInstall.Run') Ret=0\r\n"));
   EXPECT_TRUE(package.LogHas("\r\nInstallation failed!\r\n"));
