@@ -19,6 +19,7 @@ std::string QueryINIValue(CHFS_LogPort& log, const std::string& value) {
   std::string copy;
   if (section.empty()) {
     if (MakeTempINICopy(file, copy) != 0) {
+      log.NoteRefusedRead(file);
       WritePlainLog(log, "INI Query Value '%s' Failed! ret=%d , lasterror=%d", inner.c_str(), -1,
                     static_cast<int>(os::LastError()));
       return std::string();
@@ -30,6 +31,7 @@ std::string QueryINIValue(CHFS_LogPort& log, const std::string& value) {
   long count = static_cast<long>(
       os::GetProfileString(readFrom, section, key, kEmptyItem, text, os::kProfileValueBuffer));
   unsigned long lastError = os::LastError();
+  if (text == kEmptyItem) log.NoteRefusedRead(readFrom);
   if (text == kEmptyItem) {
     count = -1;
     text.clear();

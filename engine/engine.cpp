@@ -95,7 +95,7 @@ void CHFS_Engine::WriteLogLine(const std::string& line) {
   if (reporter_ != nullptr) reporter_->WriteLog(line);
 }
 
-void CHFS_Engine::TraceDetail(const char* format, ...) {
+void CHFS_Engine::TraceDetail(const char* format, ...) const {
   if (reporter_ == nullptr) return;
   // Room is kept for the CR LF, so a long message is cut, never overrun.
   char buffer[kTraceBufferSize];
@@ -165,6 +165,10 @@ int CHFS_Engine::Execute() {
   if (stepRunnerSetup_) stepRunnerSetup_(mainSection);
   CHFS_InstallRecord record(this);
   int result = mainSection.Run(mainSectionName_, record);
+  // A change the record could not hold could never be undone, and a value
+  // refused as too long was read as missing: failed, not stopped by the
+  // user, even when the script's events went on.
+  if (record.Overflowed() || !refusedInput_.empty()) result = -1;
   // A hotfix whose record file cannot be written could never be removed:
   // the install counts as failed and is rolled back.
   if (result >= 0 && !flags_.remove && !installRecordPath_.empty() && WriteInstallRecordFile(record) != 0) {

@@ -56,14 +56,26 @@ class CHFS_Engine : public CHFS_LogPort {
   // Time-stamped log line / detail line; formats are literals of ours only.
   void Trace(const char* format, ...) override BREVANE_PRINTF(2, 3);
   void WriteLogLine(const std::string& line) override;
-  void TraceDetail(const char* format, ...) BREVANE_PRINTF(2, 3);
+  void NoteRefusedRead(const std::string& file) override { CheckRefusedRead(file); }
+  void TraceDetail(const char* format, ...) const BREVANE_PRINTF(2, 3);
 
   // Symbol tables and substitution.
   int SetGlobalSymbol(const std::string& name, const std::string& value);
   int SetSymbol(const std::string& name, const std::string& value);
   int UpdateSymbol(const std::string& name, const std::string& value);
   [[nodiscard]] std::string GetSymbol(const std::string& name) const;
+  // The text with its symbols substituted. A substitution that would grow the
+  // text by more than kMaxSubstitutionGrowth is a script error: it is logged
+  // and shown naming the symbol, the text reads as missing ("(empty)"), and
+  // the run fails (see RefusedInput).
   [[nodiscard]] std::string ReplaceSymbols(const std::string& text) const;
+  // After a read of file that found nothing: when the file was refused for
+  // its size (os/input_limits.h) that is a script error, logged and shown,
+  // and the run fails.
+  void CheckRefusedRead(const std::string& file) const;
+  // The first input refused as a script error: the symbol whose substitution
+  // grew too long, or the file too large to read; empty when none was.
+  [[nodiscard]] const std::string& RefusedInput() const { return refusedInput_; }
   // A value holding "[Reg:", "[FileInfo:" or "[INI:" (first match in that
   // order) replaced by what that descriptor reads; any other value as it is.
   std::string EvaluateDescriptors(const std::string& value);
@@ -95,6 +107,7 @@ class CHFS_Engine : public CHFS_LogPort {
   SymbolTable globalSymbols_;
   SymbolTable scriptSymbols_;
   SymbolNameFacts symbolNames_;  // of both tables; every name put in is noted
+  mutable std::string refusedInput_;
   std::string scriptPath_;
   std::string installRecordPath_;
   std::string mainSectionName_;

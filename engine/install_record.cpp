@@ -17,7 +17,14 @@ int CHFS_InstallRecord::BeginStep(int step) {
 
 int CHFS_InstallRecord::AddRecord(int item, const std::string& param1, const std::string& param2,
                                   const std::string& param3) {
-  if (entries_.size() >= kMaxRecords) return -1;
+  if (entries_.size() >= kMaxRecords) {
+    if (!overflowed_ && engine_ != nullptr) {
+      engine_->TraceDetail("*** Runtime error: Install record full (at most %d entries) ! ",
+                           static_cast<int>(kMaxRecords));
+    }
+    overflowed_ = true;
+    return -1;
+  }
   entries_.push_back(RecordEntry{currentStep_, item, param1, param2, param3});
   return 0;
 }

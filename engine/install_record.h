@@ -24,6 +24,8 @@ class CHFS_InstallRecord {
 
   // 0, or -1 when the list already holds kMaxRecords entries (the dead-loop guard).
   int BeginStep(int step);
+  // -1 when the list already holds kMaxRecords entries: the first refusal is
+  // logged and shown, and the run must then fail (see Overflowed).
   int AddRecord(int item, const std::string& param1, const std::string& param2,
                 const std::string& param3);
   // The step of the newest entry, made the current step; -1 when empty.
@@ -35,6 +37,9 @@ class CHFS_InstallRecord {
   int PopRecord(int& item);
 
   [[nodiscard]] size_t size() const { return entries_.size(); }
+  // True once AddRecord refused an entry: the record misses a change, so the
+  // run cannot count as done, whatever the script's events say.
+  [[nodiscard]] bool Overflowed() const { return overflowed_; }
   [[nodiscard]] int CurrentStep() const { return currentStep_; }
   [[nodiscard]] const std::vector<RecordEntry>& Entries() const { return entries_; }
 
@@ -55,4 +60,5 @@ class CHFS_InstallRecord {
 
   std::vector<RecordEntry> entries_;
   int currentStep_ = 0;
+  bool overflowed_ = false;
 };

@@ -107,6 +107,8 @@ int CHFS_MainSection::Run(const std::string& mainSection, CHFS_InstallRecord& re
   int step = 1;
   std::map<int, int> runs;
   while (step <= stepCount) {
+    // A value refused as too long was read as missing: no step may go on with it.
+    if (!engine_->RefusedInput().empty()) return -1;
     // A full record, or a step run again and again without recording
     // anything, is a dead loop; an unattended run must end.
     if (record.BeginStep(step) != 0 || ++runs[step] > kMaxStepRuns) {

@@ -11,6 +11,7 @@ std::string CHFS_Engine::ReadItem(const std::string& key, const std::string& sec
   std::string text;
   unsigned long length =
       os::GetProfileString(*path, section, key, kEmptyItem, text, os::kProfileValueBuffer);
+  if (text == kEmptyItem) CheckRefusedRead(*path);
   if (text == kEmptyItem && warnIfMissing != 0) {
     Trace("*** Warning:  Item '%s' not found in Section '%s' !", key.c_str(), section.c_str());
   }

@@ -12,10 +12,12 @@ void SymbolNameFacts::Note(const std::string& name) {
 
 namespace {
 
-// One symbol's pass over the whole text, building the result in one sweep.
-void ReplaceOneSymbol(std::string& text, const std::string& pattern, const std::string& value) {
+// One symbol's pass over the whole text, building the result in one sweep;
+// false, the text as it was, when the result would pass limit.
+bool ReplaceOneSymbol(std::string& text, const std::string& pattern, const std::string& value,
+                      size_t limit) {
   size_t found = text.find(pattern);
-  if (found == std::string::npos) return;
+  if (found == std::string::npos) return true;
   std::string out;
   out.reserve(text.size() + value.size());
   size_t pos = 0;
@@ -26,10 +28,12 @@ void ReplaceOneSymbol(std::string& text, const std::string& pattern, const std::
     // %TEMP%\x with TEMP ending in "\" gives one backslash; a doubled
     // backslash that ends the text stays.
     if (!out.empty() && pos + 1 < text.size() && text[pos] == '\\' && out.back() == '\\') ++pos;
+    if (out.size() + (text.size() - pos) > limit) return false;
     found = text.find(pattern, pos);
   }
   out.append(text, pos, std::string::npos);
   text.swap(out);
+  return true;
 }
 
 // A run of text between two percent signs (or an end of the text).
@@ -51,7 +55,8 @@ class Substitution {
   Substitution(const SymbolMap& global, const SymbolMap& script, size_t longest)
       : tables_{&global, &script}, longest_(longest) {}
 
-  std::string Run(const std::string& text);
+  // The result, or empty with tooLong set (when given) past the growth bound.
+  std::string Run(const std::string& text, std::string* tooLong);
 
  private:
   // A symbol as the walk meets it: its table, then its name.
@@ -80,6 +85,9 @@ class Substitution {
   std::map<Key, std::vector<int>> pending_;  // symbols still to visit, and where
   int head_ = 0;
   int pass_ = 0;
+  size_t length_ = 0;  // of the text as it stands
+  size_t limit_ = 0;
+  const std::string* tooLong_ = nullptr;  // the symbol that passed limit_
 };
 
 int Substitution::Add(std::deque<std::string_view> pieces, int prev, int next) {
@@ -177,6 +185,7 @@ void CollapseBackslash(const std::deque<std::string_view>& left, size_t leftSize
 int Substitution::Replace(int at, const std::string& value, const Key& key) {
   const int left = At(at).prev;
   const int right = At(at).next;
+  const size_t before = At(left).size + At(at).size + At(right).size + 2;
   std::vector<std::string_view> parts = CutAtPercents(value);
   CollapseBackslash(At(left).pieces, At(left).size, parts, At(right));
   At(left).alive = At(right).alive = At(at).alive = false;
@@ -201,6 +210,9 @@ int Substitution::Replace(int at, const std::string& value, const Key& key) {
   if (outerPrev >= 0) At(outerPrev).next = made.front();
   if (outerNext >= 0) At(outerNext).prev = made.back();
   if (head_ == left) head_ = made.front();
+  length_ -= before;
+  length_ += made.size() - 1;
+  for (int id : made) length_ += At(id).size;
   // New stretches may name symbols later in the walk.
   for (int id : made) Index(id, &key);
   return made.back();
@@ -239,6 +251,10 @@ void Substitution::Pass(const Key& key, const std::vector<int>& places) {
       int run = RunStart(place, name);
       while (Matches(run, name)) {
         int last = Replace(run, value, key);
+        if (length_ > limit_) {
+          tooLong_ = &name;
+          return;
+        }
         run = At(last).next;
       }
     }
@@ -259,7 +275,9 @@ std::string Substitution::Join() const {
   return out;
 }
 
-std::string Substitution::Run(const std::string& text) {
+std::string Substitution::Run(const std::string& text, std::string* tooLong) {
+  length_ = text.size();
+  limit_ = text.size() + kMaxSubstitutionGrowth;
   for (size_t from = 0;;) {
     size_t percent = text.find('%', from);
     size_t end = percent == std::string::npos ? text.size() : percent;
@@ -280,6 +298,10 @@ std::string Substitution::Run(const std::string& text) {
     pending_.erase(first);
     ++pass_;
     Pass(key, places);
+    if (tooLong_ != nullptr) {
+      if (tooLong != nullptr) *tooLong = *tooLong_;
+      return std::string();
+    }
   }
   return Join();
 }
@@ -287,19 +309,24 @@ std::string Substitution::Run(const std::string& text) {
 }  // namespace
 
 std::string SubstituteSymbols(const std::string& text, const SymbolMap& global,
-                              const SymbolMap& script, const SymbolNameFacts& names) {
+                              const SymbolMap& script, const SymbolNameFacts& names,
+                              std::string* tooLong) {
   if (text.find('%') == std::string::npos) return text;
-  if (names.anyWithPercent) return SubstituteSymbolsOneByOne(text, global, script);
-  return Substitution(global, script, names.longest).Run(text);
+  if (names.anyWithPercent) return SubstituteSymbolsOneByOne(text, global, script, tooLong);
+  return Substitution(global, script, names.longest).Run(text, tooLong);
 }
 
 std::string SubstituteSymbolsOneByOne(const std::string& text, const SymbolMap& global,
-                                      const SymbolMap& script) {
+                                      const SymbolMap& script, std::string* tooLong) {
   std::string work = text;
   if (work.find('%') == std::string::npos) return work;
+  const size_t limit = text.size() + kMaxSubstitutionGrowth;
   for (const SymbolMap* table : {&global, &script}) {
     for (const auto& symbol : *table) {
-      ReplaceOneSymbol(work, "%" + symbol.first + "%", symbol.second);
+      if (!ReplaceOneSymbol(work, "%" + symbol.first + "%", symbol.second, limit)) {
+        if (tooLong != nullptr) *tooLong = symbol.first;
+        return std::string();
+      }
     }
   }
   return work;

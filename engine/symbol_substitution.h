@@ -30,10 +30,19 @@ struct SymbolNameFacts {
   void Note(const std::string& name);
 };
 
+// The most a substitution may add to the text it is made in: symbols that
+// double one another would otherwise grow a value past any memory.
+constexpr size_t kMaxSubstitutionGrowth = size_t{1} << 20;
+
+// The substituted text. When it would grow longer than the text plus
+// kMaxSubstitutionGrowth, the substitution stops there, tooLong (when given)
+// gets the name of the symbol whose value went past the bound, and the
+// result is empty.
 std::string SubstituteSymbols(const std::string& text, const SymbolMap& global,
-                              const SymbolMap& script, const SymbolNameFacts& names);
+                              const SymbolMap& script, const SymbolNameFacts& names,
+                              std::string* tooLong = nullptr);
 
 // The walk itself, symbol by symbol over the whole text: used where a name
 // holds a percent sign, and as the plain statement of the rule.
 std::string SubstituteSymbolsOneByOne(const std::string& text, const SymbolMap& global,
-                                      const SymbolMap& script);
+                                      const SymbolMap& script, std::string* tooLong = nullptr);

@@ -2,6 +2,8 @@
 #include "platform/c_numbers.h"
 
 #include "engine/engine.h"
+#include "os/errors.h"
+#include "os/input_limits.h"
 #include "os/profile.h"
 #include "platform/ini_write.h"
 
@@ -38,7 +40,20 @@ std::string CHFS_Engine::ReplaceSymbols(const std::string& text) const {
   if (text.size() > 2 && text.front() == '"' && text.back() == '"') {
     return text.substr(1, text.size() - 2);
   }
-  return SubstituteSymbols(text, globalSymbols_, scriptSymbols_, symbolNames_);
+  std::string tooLong;
+  std::string result = SubstituteSymbols(text, globalSymbols_, scriptSymbols_, symbolNames_, &tooLong);
+  if (tooLong.empty()) return result;
+  TraceDetail("*** Syntax error: Symbol '%s' makes a value more than %d bytes longer! ",
+              tooLong.c_str(), static_cast<int>(kMaxSubstitutionGrowth));
+  if (refusedInput_.empty()) refusedInput_ = tooLong;
+  return kEmptyItem;
+}
+
+void CHFS_Engine::CheckRefusedRead(const std::string& file) const {
+  if (os::LastError() != os::kErrorFileTooLarge) return;
+  TraceDetail("*** Syntax error: File '%s' is larger than %d bytes and is not read! ", file.c_str(),
+              static_cast<int>(os::kMaxInputFileSize));
+  if (refusedInput_.empty()) refusedInput_ = file;
 }
 
 std::string CHFS_Engine::EvaluateDescriptors(const std::string& value) {

@@ -41,6 +41,7 @@ enum Win32Error : unsigned long {
   kErrorBadPathname = 161,
   kErrorAlreadyExists = 183,
   kErrorFilenameExcedRange = 206,
+  kErrorFileTooLarge = 223,
   kErrorBufferOverflow = 111,
   kErrorMoreData = 234,
   kErrorNoMoreItems = 259,

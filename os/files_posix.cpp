@@ -45,6 +45,19 @@ int OpenFlags(unsigned long access, unsigned long disposition) {
   return flags;
 }
 
+// NUL: every open shares it with every other, and none is checked or recorded
+// as a file of the sandbox.
+UniqueFile OpenNul(unsigned long access) {
+  int fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastError(Win32FromErrno(errno));
+    return UniqueFile();
+  }
+  auto* file = new PosixFile{fd, access, "/dev/null"};
+  SetLastError(kErrorSuccess);
+  return UniqueFile(file);
+}
+
 // The checks Windows makes before it opens: disposition against existence,
 // folders, read-only files and hidden or system files being replaced.
 bool CheckOpen(const std::string& host, const sandbox::PathFacts& facts, bool exists,
@@ -124,6 +137,8 @@ void FileHandleTraits::Close(NativeHandle handle) noexcept {
 }
 
 unsigned long GetFileAttributes(const std::string& path) {
+  // Windows reports NUL as an archived file.
+  if (sandbox::IsNulDevice(path)) return kAttributeArchive;
   std::string host;
   sandbox::PathFacts facts;
   if (!sandbox::HostPath(path, host, &facts)) return kInvalidFileAttributes;
@@ -169,6 +184,7 @@ UniqueFile file_state::OpenFile(const std::string& path, unsigned long access,
   // The lookup is made under the lock too: what it saw of the file stands
   // for the file when the handles are checked and the new one is added.
   file_state::SharingLock lock;
+  if (sandbox::IsNulDevice(path)) return OpenNul(access);
   std::string host;
   sandbox::PathFacts facts;
   if (!sandbox::HostPath(path, host, &facts)) return UniqueFile();
@@ -292,6 +308,7 @@ bool SetFileTime(NativeHandle handle, const FileTimes& times) {
     SetLastError(kErrorAccessDenied);
     return false;
   }
+  if (file->host == "/dev/null") return true;  // NUL keeps no times
   // A zero time leaves that time as it is, as it does on Windows.
   struct timespec both[2] = {file_state::TimespecOf(times.lastAccess),
                              file_state::TimespecOf(times.lastWrite)};

@@ -19,6 +19,7 @@ std::string MachineIni() { return sandbox::WindowsPathOfHost(sandbox::Prefix() +
 // A value of the sandbox's machine.ini; false when the key is missing.
 bool MachineValue(const char* key, std::string& value) {
   const char kMissing[] = "\x01missing";
+  sandbox::OwnFilesReachable own;
   GetProfileString(MachineIni(), "Machine", key, kMissing, value);
   return value != kMissing;
 }

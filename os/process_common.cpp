@@ -6,6 +6,10 @@ namespace os {
 
 int RunCommand(const std::string& commandLine) {
   if (!AllowChange(ChangeKind::kCommandRun, commandLine)) return kCommandNotStarted;
+  return RunCommandLine(commandLine);
+}
+
+int RunThroughInterpreter(const std::string& commandLine) {
   std::string interpreter = CommandInterpreter();
   if (interpreter.empty()) {
     SetLastError(kErrorFileNotFound);

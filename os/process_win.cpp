@@ -59,4 +59,6 @@ int RunCommandWith(const std::string& interpreter, const std::string& commandLin
   return static_cast<int>(exitCode);
 }
 
+int RunCommandLine(const std::string& commandLine) { return RunThroughInterpreter(commandLine); }
+
 }  // namespace os

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "os/errors.h"
+#include "os/input_file_posix.h"
 #include "os/profile_encoding_posix.h"
 #include "os/unique_handle.h"
 
@@ -74,7 +75,8 @@ double WallClock() {
 
 // The whole file and its stamp; false (last error set) when it cannot be read.
 bool ReadWholeFile(const std::string& host, std::string& bytes, Stamp& stamp) {
-  UniqueFd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
+  // Not blocking: a FIFO must not hold the open until a writer comes.
+  UniqueFd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd) {
     SetLastError(errno == ENOENT ? kErrorFileNotFound : Win32FromErrno(errno));
     return false;
@@ -84,11 +86,13 @@ bool ReadWholeFile(const std::string& host, std::string& bytes, Stamp& stamp) {
     SetLastError(kErrorAccessDenied);
     return false;
   }
+  if (!InputFileReadable(st)) return false;
   stamp = Stamp::Of(st);
   // One read for the size the file has; more only if it grew meanwhile.
   bytes.resize(static_cast<size_t>(st.st_size > 0 ? st.st_size : 0) + 1);
   size_t done = 0;
   for (;;) {
+    if (done == bytes.size() && !InputSizeAllowed(done)) return false;
     if (done == bytes.size()) bytes.resize(bytes.size() * 2);
     ssize_t got = ::read(fd.get(), &bytes[done], bytes.size() - done);
     if (got < 0 && errno == EINTR) continue;

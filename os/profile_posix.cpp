@@ -199,7 +199,7 @@ unsigned long GetProfileString(const std::string& path, const std::string& secti
   } else {
     // Windows 7 and later report the missing file, section or key this way.
     value = WithoutTrailingSpaces(defaultValue);
-    SetLastError(kErrorFileNotFound);
+    SetLastError(!text && LastError() == kErrorFileTooLarge ? kErrorFileTooLarge : kErrorFileNotFound);
   }
   if (value.size() > bufferSize - 1) value.resize(bufferSize - 1);
   return static_cast<unsigned long>(value.size());

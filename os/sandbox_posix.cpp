@@ -32,6 +32,7 @@ const char kDefaultMachineIni[] =
 
 std::mutex g_prefixLock;
 std::string g_prefix;
+thread_local int t_ownFilesReachable = 0;
 
 bool Exists(const std::string& host) {
   struct stat st;
@@ -108,6 +109,8 @@ bool SplitComponents(const std::string& rest, std::vector<std::string>& parts) {
   return true;
 }
 
+bool IsDotName(const std::string& name) { return name == "." || name == ".."; }
+
 bool SameNameIgnoringCase(const char* a, const std::string& b) {
   size_t i = 0;
   for (; a[i] != '\0' && i < b.size(); ++i) {
@@ -175,6 +178,48 @@ std::string MatchComponents(const std::string& base, const std::vector<std::stri
   return host;
 }
 
+// The sandbox's own files, which no Windows path may name: the machine's
+// facts, its service table, its registry store and its attribute table.
+bool IsSandboxOwnFile(const std::string& host) {
+  if (t_ownFilesReachable > 0) return false;
+  const std::string& prefix = Prefix();
+  if (host.size() <= prefix.size() + 1 || host.compare(0, prefix.size(), prefix) != 0 ||
+      host[prefix.size()] != '/') {
+    return false;
+  }
+  const std::string rest = host.substr(prefix.size() + 1);
+  const std::string first = rest.substr(0, rest.find('/'));
+  for (const char* own : {"machine.ini", "services.ini", "registry", "file_attributes.tab"}) {
+    if (SameNameIgnoringCase(own, first)) return true;
+  }
+  return false;
+}
+
+// "COM1.txt " -> "COM1": the name before its extension and trailing blanks.
+std::string DeviceStem(const std::string& full) {
+  size_t start = full.find_last_of("\\/");
+  std::string stem = full.substr(start == std::string::npos ? 0 : start + 1);
+  stem = stem.substr(0, stem.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return stem;
+}
+
+// The error for a device name (see HostPath), after its folder was checked.
+unsigned long DeviceError(const std::string& full, Device device) {
+  const size_t last = full.find_last_of('\\');
+  std::string folder = full.substr(0, last + 1);
+  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  std::string host;
+  struct stat st;
+  if (!HostPath(folder, host) || ::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    return kErrorPathNotFound;
+  }
+  return device == Device::kNul ? kErrorInvalidParameter
+         : device == Device::kConsole ? kErrorInvalidHandle
+                                      : kErrorFileNotFound;
+}
+
 bool CurrentWindowsFolder(std::string& folder) {
   char cwd[4096];
   if (::getcwd(cwd, sizeof(cwd)) == nullptr) {
@@ -194,6 +239,24 @@ const std::string& Prefix() {
     CreateMachine(g_prefix);
   }
   return g_prefix;
+}
+
+Device DeviceOf(const std::string& windowsPath) {
+  const std::string stem = DeviceStem(windowsPath);
+  if (stem == "NUL") return Device::kNul;
+  if (stem == "CON") return Device::kConsole;
+  if (stem == "PRN" || stem == "AUX") return Device::kPort;
+  const bool port = stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0);
+  return port && stem[3] >= '1' && stem[3] <= '9' ? Device::kPort : Device::kNone;
+}
+
+bool IsNulDevice(const std::string& path) {
+  // Most paths end in no device name at all: no full path is made for them.
+  // ("x\NUL\." names NUL too; HostPath then refuses it.)
+  if (DeviceOf(path) != Device::kNul) return false;
+  std::string full;
+  if (!FullWindowsPath(path, full)) return false;
+  return DeviceOf(full) == Device::kNul && DeviceError(full, Device::kNul) != kErrorPathNotFound;
 }
 
 void ResetForTesting() {
@@ -230,7 +293,14 @@ bool FullWindowsPath(const std::string& path, std::string& full) {
       SetLastError(kErrorBadPathname);
       return false;
     }
-    root = "\\\\" + path.substr(2, hostEnd - 2) + "\\" + path.substr(hostEnd + 1, shareEnd - hostEnd - 1);
+    const std::string hostName = path.substr(2, hostEnd - 2);
+    const std::string shareName = path.substr(hostEnd + 1, shareEnd - hostEnd - 1);
+    // No host or share is called "." or "..": they would climb out of unc/.
+    if (IsDotName(hostName) || IsDotName(shareName)) {
+      SetLastError(kErrorBadNetPath);
+      return false;
+    }
+    root = "\\\\" + hostName + "\\" + shareName;
     rest = shareEnd < path.size() ? path.substr(shareEnd) : std::string();
   } else {
     std::string current;
@@ -258,6 +328,11 @@ bool HostPath(const std::string& windowsPath, std::string& host, PathFacts* fact
   PathFacts seen;
   std::string full;
   if (!FullWindowsPath(windowsPath, full)) return false;
+  const Device device = DeviceOf(full);
+  if (device != Device::kNone) {
+    SetLastError(DeviceError(full, device));
+    return false;
+  }
   std::string base;
   size_t restStart;
   if (full[0] == '\\') {
@@ -277,9 +352,17 @@ bool HostPath(const std::string& windowsPath, std::string& host, PathFacts* fact
   if (!SplitComponents(full.substr(restStart), parts)) return false;
   host = MatchComponents(base, parts, seen);
   if (host.empty()) host = "/";
+  if (IsSandboxOwnFile(host)) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
   if (facts != nullptr) *facts = seen;
   return true;
 }
+
+OwnFilesReachable::OwnFilesReachable() { ++t_ownFilesReachable; }
+
+OwnFilesReachable::~OwnFilesReachable() { --t_ownFilesReachable; }
 
 std::string WindowsPathOfHost(const std::string& hostPath) {
   const std::string& prefix = Prefix();

@@ -45,10 +45,33 @@ struct PathFacts {
 };
 
 // The host path for a Windows path (absolute or relative). False (last error
-// set) for an empty, invalid or too long path. facts, when given, gets what
+// set) for an empty, invalid or too long path, for "." or ".." as a UNC host
+// or share name (ERROR_BAD_NETPATH), and for the sandbox's own machine.ini,
+// services.ini, registry/ and file_attributes.tab however they are named
+// (ERROR_ACCESS_DENIED):
+// only Z:\ reaches outside drive_* and unc/, and never those. facts, when given, gets what
 // the lookup saw (known stays false where it saw nothing it can vouch for).
 [[nodiscard]] bool HostPath(const std::string& windowsPath, std::string& host,
                             PathFacts* facts = nullptr);
+
+// The DOS device a Windows path names by its last name, whatever its
+// extension and folder: NUL; CON; COM1-COM9, LPT1-LPT9, PRN and AUX.
+enum class Device { kNone, kNul, kConsole, kPort };
+[[nodiscard]] Device DeviceOf(const std::string& windowsPath);
+
+// True when path names NUL in a folder that exists: opening it gives a file
+// that reads nothing and takes every write (the host's /dev/null).
+[[nodiscard]] bool IsNulDevice(const std::string& path);
+
+// While one lives, HostPath on this thread reaches the sandbox's own files:
+// for the sandbox's code that reads machine.ini through the profile calls.
+class OwnFilesReachable {
+ public:
+  OwnFilesReachable();
+  ~OwnFilesReachable();
+  OwnFilesReachable(const OwnFilesReachable&) = delete;
+  OwnFilesReachable& operator=(const OwnFilesReachable&) = delete;
+};
 
 // The Windows path of a host path: inside the prefix's drive_x folders it is
 // X:\..., inside unc/ \\host\share\..., anywhere else Z:\...

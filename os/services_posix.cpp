@@ -33,6 +33,7 @@ class RealClock : public Clock {
  public:
   RealClock() {
     std::string value;
+    sandbox::OwnFilesReachable own;
     (void)GetProfileString(sandbox::WindowsPathOfHost(sandbox::Prefix() + "/machine.ini"), "Machine",
                            "FastServiceWaits", "0", value, 16);
     fast_ = value == "1";

@@ -1,10 +1,12 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
 #include "os/errors.h"
+#include "os/input_file_posix.h"
 #include "os/sandbox_posix.h"
 #include "os/simple_file.h"
 #include "os/unique_handle.h"
@@ -28,6 +30,7 @@ UniqueFile OpenHost(const std::string& path, const char* mode) {
 }  // namespace
 
 bool AppendText(const std::string& path, const std::string& text) {
+  if (sandbox::IsNulDevice(path)) return true;  // NUL takes every write
   std::string host;
   if (!sandbox::HostPath(path, host)) return false;
   // Straight to the descriptor: the trace log opens and closes the file for
@@ -58,12 +61,21 @@ bool AppendText(const std::string& path, const std::string& text) {
 }
 
 bool ReadAllBytes(const std::string& path, std::string& bytes) {
+  if (sandbox::IsNulDevice(path)) {
+    bytes.clear();
+    return true;
+  }
   UniqueFile file = OpenHost(path, "rb");
   if (!file) return false;
+  struct stat st;
+  if (::fstat(::fileno(file.get()), &st) != 0 || !InputFileReadable(st)) return false;
   bytes.clear();
   char buffer[65536];
   size_t got;
-  while ((got = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0) bytes.append(buffer, got);
+  while ((got = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0) {
+    bytes.append(buffer, got);
+    if (!InputSizeAllowed(bytes.size())) return false;
+  }
   if (std::ferror(file.get())) {
     SetLastError(Win32FromErrno(errno));
     return false;

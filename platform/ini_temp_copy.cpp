@@ -1,8 +1,11 @@
 #include "platform/ini_write.h"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "os/errors.h"
+#include "os/input_limits.h"
 #include "os/files.h"
 #include "os/machine.h"
 #include "platform/file_ops.h"
@@ -20,11 +23,16 @@ bool WriteAll(os::NativeHandle file, const char* data, unsigned long size) {
 }
 
 // Copies from to to block by block; skipHeader drops the header line from a
-// block that begins with it.
+// block that begins with it. A source past the input bound (a device that
+// never ends, say) is refused with ERROR_FILE_TOO_LARGE.
 bool CopyBlocks(os::NativeHandle from, os::NativeHandle to, bool skipHeader) {
   const std::string header = HeaderLine();
   std::vector<char> block(kBlock);
-  for (;;) {
+  for (std::uint64_t copied = 0;; copied += kBlock) {
+    if (copied > os::kMaxInputFileSize) {
+      os::SetLastError(os::kErrorFileTooLarge);
+      return false;
+    }
     unsigned long got = 0;
     if (!os::ReadFile(from, block.data(), kBlock, got)) return false;
     unsigned long skip = 0;
@@ -53,8 +61,10 @@ int MakeTempINICopy(const std::string& file, std::string& copy) {
   const std::string header = HeaderLine();
   if (!WriteAll(target.get(), header.data(), static_cast<unsigned long>(header.size())) ||
       !CopyBlocks(source.get(), target.get(), false)) {
+    const unsigned long error = os::LastError();
     target.reset();
     (void)os::DeleteFile(name);
+    os::SetLastError(error);  // why it failed, for the caller's log
     return -2;
   }
   copy = name;

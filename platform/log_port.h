@@ -22,4 +22,7 @@ class CHFS_LogPort {
   virtual void Trace(const char* format, ...) BREVANE_PRINTF(2, 3) = 0;
   // One line of the trace log as it is (nothing when there is no log).
   virtual void WriteLogLine(const std::string& line) = 0;
+  // A file a reader was handed back unread (too large, a device): the engine
+  // names it and fails the run; other ports need not care.
+  virtual void NoteRefusedRead(const std::string& file) {}
 };

@@ -27,7 +27,14 @@ class CurrentFolderKeeper {
 
 CHFS_RunSection::CHFS_RunSection(CHFS_Engine* engine, CommandRunner runner)
     : CHFS_Section(engine), runner_(std::move(runner)) {
-  if (!runner_) runner_ = [](const std::string& commandLine) { return os::RunCommand(commandLine); };
+  // A program that could not be found or started has not done its work
+  // (where that cannot be mistaken for a program's own exit code).
+  if (!runner_) {
+    runner_ = [](const std::string& commandLine) {
+      int code = os::RunCommand(commandLine);
+      return os::kNotStartedIsUnambiguous && code == os::kCommandNotStarted ? kNotRun : code;
+    };
+  }
 }
 
 std::string CHFS_RunSection::ItemKey(int item, const char* field) const {
@@ -70,9 +77,9 @@ ItemMove CHFS_RunSection::RunItem(int item, CHFS_InstallRecord& record, int& res
     result = BRVN_USERBREAK;
     return ItemMove::kEnd;
   }
-  if (code == BRVN_USERBREAK) {
+  if (code == BRVN_USERBREAK || code == kNotRun) {
     engine_->Trace("Failed to run '%s' in folder '%s'", command.c_str(), folder.c_str());
-    result = EventHandler(ItemKey(item, "Error."), BRVN_USERBREAK);
+    result = EventHandler(ItemKey(item, "Error."), code == kNotRun ? -1 : BRVN_USERBREAK);
   } else {
     engine_->Trace("Success to run '%s' in folder '%s'", command.c_str(), folder.c_str());
     result = EventHandler(ItemKey(item, "Success."), 0);
@@ -99,9 +106,10 @@ int CHFS_RunSection::RollbackItem(int item) {
   if (command == kEmptyItem) return 0;
   std::string folder = EnterItemFolder(item);
   engine_->Trace("Run rollback command '%s' in folder '%s'", command.c_str(), folder.c_str());
-  if (RunLogged(command) == BRVN_USERBREAK) {
+  const int code = RunLogged(command);
+  if (code == BRVN_USERBREAK || code == kNotRun) {
     engine_->Trace("Failed to run '%s' in folder '%s'", command.c_str(), folder.c_str());
-    return BRVN_USERBREAK;
+    return code == kNotRun ? -1 : BRVN_USERBREAK;
   }
   engine_->Trace("Success to run '%s' in folder '%s'", command.c_str(), folder.c_str());
   return 0;

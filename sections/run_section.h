@@ -1,8 +1,10 @@
 // Run sections: each item runs a command line through the command interpreter
 // in its folder and waits for it; an item's rollback command undoes it when
-// the install is rolled back. Only an exit code of -300 counts as a failure.
+// the install is rolled back. Only an exit code of -300 counts as a failure,
+// and (Linux build) a program that could not be found or started.
 #pragma once
 
+#include <climits>
 #include <functional>
 #include <string>
 
@@ -10,8 +12,14 @@
 
 class CHFS_RunSection : public CHFS_Section {
  public:
-  // Runs a command line in the current folder: its exit code, or -1.
+  // Runs a command line in the current folder: its exit code, or -1, or
+  // kNotRun.
   using CommandRunner = std::function<int(const std::string& commandLine)>;
+
+  // What the real runner gives where no program was found or started and no
+  // program's exit code can say the same: the item fails (-1, not the user
+  // break of -300).
+  static constexpr int kNotRun = INT_MIN;
 
   // runner replaces the command interpreter (tests); null uses the real one.
   explicit CHFS_RunSection(CHFS_Engine* engine, CommandRunner runner = nullptr);
@@ -27,7 +35,8 @@ class CHFS_RunSection : public CHFS_Section {
   std::string EnterItemFolder(int item);
   int RunLogged(const std::string& commandLine);
   ItemMove RunItem(int item, CHFS_InstallRecord& record, int& result);
-  // Runs the item's rollback command, if it has one: 0 or -300.
+  // Runs the item's rollback command, if it has one: 0, -300, or -1 when its
+  // program was not run.
   int RollbackItem(int item);
 
   CommandRunner runner_;

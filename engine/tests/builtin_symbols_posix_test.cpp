@@ -9,6 +9,7 @@ namespace {
 
 // The sandbox machine without a computer name of its own.
 void DropComputerName() {
+  os::sandbox::OwnFilesReachable own;
   testing_support::WriteFileBytes(
       os::sandbox::WindowsPathOfHost(os::sandbox::Prefix() + "/machine.ini"),
       "[Machine]\nPlatformId=2\nMajorVersion=6\nMinorVersion=1\nWindowsFolder=C:\\WINDOWS\n"

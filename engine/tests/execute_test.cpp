@@ -255,3 +255,42 @@ TEST(ExecuteTest, RecordFileThatCannotBeWrittenFailsTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// A handler that records until the record refuses, and answers the refusal
+// as the built-in handlers do.
+class FillingHandler : public CHFS_Section {
+ public:
+  using CHFS_Section::CHFS_Section;
+  int Run(const std::string&, CHFS_InstallRecord& record) override {
+    while (record.AddRecord(1, "", "", "") == 0) {
+    }
+    return BRVN_USERBREAK;
+  }
+  int Rollback(const std::string&, CHFS_InstallRecord& record) override {
+    int item = 0;
+    while (record.PopRecord(item) == 0) {
+    }
+    return 0;
+  }
+};
+
+// A full record names its cap and fails the run (rolled back, failure box),
+// even when the script's events go on past the refusal.
+TEST(ExecuteTest, AFullRecordFailsTheRunAndSaysWhy) {
+  for (const char* onError : {"", "Step1.Error.Action=BRVN_CONTINUE\r\n"}) {
+    EngineFixture f(std::string("[ProductInstall.Main]\r\nStepCount=1\r\nStep1.Section=ProductInstall.Run\r\n") +
+                    onError);
+    CHFS_Engine* engine = f.engine.get();
+    engine->SetStepRunnerSetup([engine](CHFS_MainSection& runner) {
+      runner.RegisterHandler("ProductInstall.Run", std::make_unique<FillingHandler>(engine));
+    });
+    EXPECT_EQ(f.engine->Execute(), -1) << onError;
+    EXPECT_TRUE(f.reporter.Logged("*** Runtime error: Install record full (at most 4096 entries) ! \r\n"));
+    ASSERT_EQ(f.reporter.asked.size(), 1u);
+    EXPECT_EQ(f.reporter.details.back(), "Installation failed!");
+  }
+}
+
+}  // namespace

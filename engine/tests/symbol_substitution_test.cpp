@@ -121,4 +121,35 @@ TEST(SymbolSubstitution, LargeTemplateGivesTheWalksResult) {
             SubstituteSymbolsOneByOne(text, global, script));
 }
 
+// Growth past the bound stops both ways at the same symbol with an empty
+// result; growth up to it, or a long text that does not grow, passes.
+TEST(SymbolSubstitution, GrowthIsBounded) {
+  const std::string half(kMaxSubstitutionGrowth / 2, 'x');
+  const SymbolMap global;
+  struct Case {
+    SymbolMap script;
+    std::string text;
+    const char* tooLong;  // null: within the bound
+  } cases[] = {
+      {{{"H", half}}, "%H%%H%", nullptr},  // exactly the bound: 2 * half - 6 bytes added
+      {{{"H", half}}, "%H%%H%%H%", "H"},
+      {{{"A", "%B%%B%%B%"}, {"B", half}}, "%A%", "B"},  // grown by a value inserted earlier
+      {{{"H", half}, {"P%", "y"}}, "%H%%H%%H%%P%%", "H"},  // the one-by-one way
+      {{{"E", ""}}, std::string(3 * kMaxSubstitutionGrowth, '%') + "%E%", nullptr},
+  };
+  for (const Case& c : cases) {
+    std::string fast, plain;
+    std::string result = SubstituteSymbols(c.text, global, c.script, FactsOf(global, c.script), &fast);
+    std::string walked = SubstituteSymbolsOneByOne(c.text, global, c.script, &plain);
+    EXPECT_EQ(fast, c.tooLong ? c.tooLong : "");
+    EXPECT_EQ(plain, fast);
+    if (c.tooLong) {
+      EXPECT_TRUE(result.empty() && walked.empty());
+    } else {
+      EXPECT_EQ(result, walked);
+      EXPECT_LE(result.size(), c.text.size() + kMaxSubstitutionGrowth);
+    }
+  }
+}
+
 }  // namespace

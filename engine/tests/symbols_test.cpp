@@ -125,6 +125,24 @@ TEST(SymbolTableTest, LargeSymbolsSectionIsLoadedWhole) {
   EXPECT_EQ(symbols.at("SYMBOL_NUMBER_599"), "value number 599");
 }
 
+// Symbols that double one another stop at the growth bound with a script
+// error naming the symbol; the value reads as missing and the run fails.
+TEST(SymbolTableTest, DoublingSymbolsStopAtTheBound) {
+  std::string script = "[ProductInstall.Symbols]\r\nS0=ab\r\n";
+  for (int i = 1; i <= 30; ++i) {
+    script += "S" + std::to_string(i) + "=%S" + std::to_string(i - 1) + "%%S" + std::to_string(i - 1) + "%\r\n";
+  }
+  EngineFixture f(script + "[ProductInstall.Main]\r\nStepCount=0\r\n");
+  const auto& symbols = f.engine->ScriptSymbols();
+  EXPECT_EQ(symbols.at("S19").size(), kMaxSubstitutionGrowth);
+  EXPECT_EQ(symbols.at("S20"), "(empty)");
+  EXPECT_EQ(f.engine->RefusedInput(), "S19");
+  EXPECT_TRUE(f.reporter.Logged(
+      "*** Syntax error: Symbol 'S19' makes a value more than 1048576 bytes longer! \r\n"));
+  EXPECT_EQ(f.engine->Execute(), -1);
+  EXPECT_EQ(f.reporter.details.back(), "Installation failed!");
+}
+
 TEST(SymbolTableTest, SaveAndLoadRoundTrip) {
   EngineFixture f(kPlainScript);
   f.engine->SetSymbol("C", "3");

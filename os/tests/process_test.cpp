@@ -8,15 +8,15 @@
 
 namespace {
 
-// cmd.exe and /bin/sh read these command lines alike.
+// cmd.exe and /bin/sh read these command lines alike; "cmd /c" asks for them.
 TEST(RunCommandTest, RunsInTheCurrentFolderAndHandsBackTheExitCode) {
   std::string saved;
   ASSERT_TRUE(os::GetCurrentFolder(saved));
   std::string folder = testing_support::NewTestFolder();
   ASSERT_TRUE(os::SetCurrentFolder(folder));
-  EXPECT_EQ(os::RunCommand("echo made> made.txt"), 0);
-  EXPECT_EQ(os::RunCommand("exit 1"), 1);
-  EXPECT_EQ(os::RunCommand("exit 42"), 42);
+  EXPECT_EQ(os::RunCommand("cmd /c echo made> made.txt"), 0);
+  EXPECT_EQ(os::RunCommand("cmd /c exit 1"), 1);
+  EXPECT_EQ(os::RunCommand("cmd /c exit 42"), 42);
   EXPECT_TRUE(os::SetCurrentFolder(saved));
   EXPECT_TRUE(testing_support::FileExists(folder + "\\made.txt"));
 }
@@ -27,7 +27,7 @@ TEST(RunCommandTest, NothingStartedGivesMinusOne) {
   EXPECT_EQ(os::RunCommandWith(testing_support::HostPathOf(folder), "exit 0"), os::kCommandNotStarted);
 
   os_test::FailChangeAt("1");
-  int refused = os::RunCommand("echo ran> " + testing_support::HostPathOf(folder + "\\ran.txt"));
+  int refused = os::RunCommand("cmd /c echo ran> " + testing_support::HostPathOf(folder + "\\ran.txt"));
   unsigned long error = os::LastError();
   os_test::FailChangeAt("");
   EXPECT_EQ(refused, os::kCommandNotStarted);

@@ -69,7 +69,7 @@ TEST(ProfilePosixWrite, ChangesOnlyTheTouchedLine) {
 }
 
 TEST(ProfilePosixWrite, KeepsNulBytesAndLongLines) {
-  std::string path = NewTestFolder() + "\\nul.ini";
+  std::string path = NewTestFolder() + "\\nulbytes.ini";
   std::string head("Data \0 before \0 first \0 section", 31);
   std::string longLine = "; " + std::string(10000, 'z') + "\r\n";
   ASSERT_TRUE(WriteFileBytes(path, head + "\r\n" + longLine + "[s]\r\nk=old\r\n"));

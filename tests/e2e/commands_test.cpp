@@ -17,8 +17,8 @@ const char kPackage[] =
     "Step2.Section=ProductInstall.ReplaceSymbolsInFile\r\nStep2.Description=Template\r\n"
     "Step3.Section=ProductInstall.ReplaceSymbolsInFile.Broken\r\nStep3.Description=Broken\r\n"
     "[ProductInstall.Run]\r\nRunCount=2\r\n"
-    "Run1.Description=first\r\nRun1.Command=echo one> one.txt\r\nRun1.RollbackCommand=echo a>> undo.txt\r\n"
-    "Run2.Description=second\r\nRun2.Command=echo two> two.txt\r\nRun2.RollbackCommand=echo b>> undo.txt\r\n"
+    "Run1.Description=first\r\nRun1.Command=cmd /c echo one> one.txt\r\nRun1.RollbackCommand=cmd /c echo a>> undo.txt\r\n"
+    "Run2.Description=second\r\nRun2.Command=cmd /c echo two> two.txt\r\nRun2.RollbackCommand=cmd /c echo b>> undo.txt\r\n"
     "[ProductInstall.ReplaceSymbolsInFile]\r\nFileCount=1\r\nFile1.Description=settings\r\n"
     "File1.Source=%SOURCEDIR%settings.tpl\r\nFile1.Output=%SOURCEDIR%settings.ini\r\n"
     "[ProductInstall.ReplaceSymbolsInFile.Broken]\r\nFileCount=1\r\n"
@@ -46,10 +46,10 @@ TEST(CommandsPackageTest, AFailingLaterStepRunsTheRollbackCommandsNewestFirst) {
   std::string settings;
   ASSERT_TRUE(ReadFileBytes(package.Folder() + "\\settings.ini", settings));
   EXPECT_EQ(settings, "[User]\r\nName=Brevane user\r\n");
-  EXPECT_TRUE(package.LogHas("]Run 'echo one> one.txt' in folder '" + package.Folder() + "\\'\r\n"));
+  EXPECT_TRUE(package.LogHas("]Run 'cmd /c echo one> one.txt' in folder '" + package.Folder() + "\\'\r\n"));
   EXPECT_TRUE(package.LogHas("]Replace symboles in TXT file Failed! ret=2\r\n"));
   EXPECT_EQ(Contents(package.Folder() + "\\undo.txt"), "b\na\n") << package.Log();
-  EXPECT_TRUE(package.LogHas("]Run rollback command 'echo b>> undo.txt' in folder '" +
+  EXPECT_TRUE(package.LogHas("]Run rollback command 'cmd /c echo b>> undo.txt' in folder '" +
                              package.Folder() + "\\'\r\n"));
   EXPECT_TRUE(package.LogHas("]CHFS_RunSection::Rollback('ProductInstall.Run') Ret=0\r\n"));
   EXPECT_TRUE(package.LogHas("\r\nInstallation failed!\r\n"));

@@ -243,7 +243,7 @@ std::string Script(const std::string& dir) {
          "[ProductInstall.UpdateINI.Seen]\r\nItemCount=1\r\n"
          "Item1.Key=INI:%APP%\\app.ini,Main,Seen\r\nItem1.Value=%VER%|%TOP%|%FILEVER%\r\n"
          "[ProductInstall.Run]\r\nRunCount=1\r\nRun1.Path=%APP%\r\n"
-         "Run1.Command=echo installed> run.txt\r\nRun1.RollbackCommand=rm -f run.txt\r\n"
+         "Run1.Command=cmd /c echo installed> run.txt\r\nRun1.RollbackCommand=rm -f run.txt\r\n"
          "[ProductRemove.Main]\r\nStepCount=1\r\nStep1.Section=ProductRemove.Rollback\r\n"
          "[ProductRemove.Rollback]\r\n";
 }

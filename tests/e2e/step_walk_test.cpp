@@ -19,8 +19,8 @@ const char kPackage[] =
     "Step3.Section=ProductInstall.Run.Skipped\r\nStep3.Description=Never\r\n"
     "Step4.Section=ProductInstall.CheckRequirement.Fail\r\nStep4.Description=Refuse\r\n"
     "[ProductInstall.Run]\r\nRunCount=1\r\nRun1.Description=mark\r\n"
-    "Run1.Command=echo done> mark.txt\r\nRun1.RollbackCommand=echo undone> mark.txt\r\n"
-    "[ProductInstall.Run.Skipped]\r\nRunCount=1\r\nRun1.Command=echo skipped> skipped.txt\r\n"
+    "Run1.Command=cmd /c echo done> mark.txt\r\nRun1.RollbackCommand=cmd /c echo undone> mark.txt\r\n"
+    "[ProductInstall.Run.Skipped]\r\nRunCount=1\r\nRun1.Command=cmd /c echo skipped> skipped.txt\r\n"
     "[ProductInstall.CheckRequirement.Pass]\r\nCheckCount=1\r\nCheck1.Description=number\r\n"
     "Check1.Number=5\r\nCheck1.Number.Min=1\r\nCheck1.Number.Max=9\r\n"
     "[ProductInstall.CheckRequirement.Fail]\r\nCheckCount=1\r\nCheck1.Description=string\r\n"
@@ -61,7 +61,7 @@ TEST(StepWalkPackageTest, ScriptBreakStopsWithStatusTwo) {
       "Step1.Section=ProductInstall.CheckRequirement\r\nStep1.Success.Action=BRVN_USERBREAK\r\n"
       "Step2.Section=ProductInstall.Run\r\n"
       "[ProductInstall.CheckRequirement]\r\nCheckCount=0\r\n"
-      "[ProductInstall.Run]\r\nRunCount=1\r\nRun1.Command=echo ran> ran.txt\r\n");
+      "[ProductInstall.Run]\r\nRunCount=1\r\nRun1.Command=cmd /c echo ran> ran.txt\r\n");
   testing_support::ProgramRun run = package.Run({"/s"});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_TRUE(package.LogHas("\r\nInstallation terminated by user!\r\n")) << package.Log();
