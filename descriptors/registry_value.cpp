@@ -98,3 +98,9 @@ long WriteRegistryText(os::RegistryKey& key, const std::string& valueName, unsig
   }
   return key.SetValue(valueName, os::kRegSz, text);
 }
+
+bool IsRegistryDwordText(const std::string& text) {
+  size_t at = text.find_first_not_of(" \t\n\v\f\r");
+  if (at != std::string::npos && (text[at] == '+' || text[at] == '-')) ++at;
+  return at < text.size() && text[at] >= '0' && text[at] <= '9';
+}

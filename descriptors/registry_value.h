@@ -28,6 +28,11 @@ std::string QueryRegistryDescriptor(CHFS_LogPort& log, const std::string& value)
 // text is read as C's decimal conversion reads it.
 [[nodiscard]] unsigned long RegistryDwordFromText(const std::string& text, bool hexPrefix);
 
+// True when RegistryDwordFromText reads a number from text: after leading
+// blanks and a sign, a decimal digit (which a "0x" text has too). Any other
+// text would become 0 unseen.
+[[nodiscard]] bool IsRegistryDwordText(const std::string& text);
+
 // RegSetValueExA of text as a REG_DWORD (decimal, or hex as above) or REG_SZ.
 [[nodiscard]] long WriteRegistryText(os::RegistryKey& key, const std::string& valueName,
                                      unsigned long type, const std::string& text, bool hexPrefix);

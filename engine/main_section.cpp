@@ -4,6 +4,7 @@
 
 #include "engine/result_codes.h"
 #include "engine/section_kinds.h"
+#include "os/profile.h"
 #include "platform/c_numbers.h"
 
 namespace {
@@ -20,14 +21,38 @@ CHFS_MainSection::CHFS_MainSection(CHFS_Engine* engine) : CHFS_Section(engine) {
     if (kind.create == nullptr) continue;
     for (const char* domain : {"ProductInstall", "ProductRemove"}) {
       if (!kind.install && std::string(domain) == "ProductInstall") continue;
-      RegisterHandler(std::string(domain) + "." + kind.word, kind.create(engine));
+      RegisterHandler(std::string(domain) + "." + kind.word, kind.create(engine), kind.countKey);
     }
   }
 }
 
 void CHFS_MainSection::RegisterHandler(const std::string& kindKey,
-                                       std::unique_ptr<CHFS_Section> handler) {
+                                       std::unique_ptr<CHFS_Section> handler,
+                                       const char* countKey) {
   handlers_[kindKey] = std::move(handler);
+  countKeys_[kindKey] = countKey;
+}
+
+int CHFS_MainSection::ScriptError(int step, const char* what, const std::string& name) {
+  engine_->Trace("*** Script error: Step%d %s ['%s']; the run fails and is rolled back. ", step, what,
+                 name.c_str());
+  return -1;
+}
+
+bool CHFS_MainSection::HasCountKey(int step, const std::string& sessionName,
+                                   const std::string& domainPrefix) {
+  const char* countKey = countKeys_[KindKey(sessionName, domainPrefix)];
+  if (countKey == nullptr) return true;
+  // A misspelt section header or count key would otherwise run no items.
+  // Read straight from the file: a trace run would show it as a read.
+  std::string text;
+  (void)os::GetProfileString(engine_->GetScriptPath(), sessionName, countKey, kEmptyItem, text,
+                             os::kProfileValueBuffer);
+  if (text != kEmptyItem) return true;
+  engine_->Trace("*** Script error: Step%d section ['%s'] has no count key '%s'; "
+                 "the run fails and is rolled back. ",
+                 step, sessionName.c_str(), countKey);
+  return false;
 }
 
 void CHFS_MainSection::ReportDeadLoop() {
@@ -120,11 +145,11 @@ int CHFS_MainSection::Run(const std::string& mainSection, CHFS_InstallRecord& re
     if (session == kEmptyItem) {
       engine_->Trace("*** Syntax error: Session name ['%s'] not found, skip and continue. ",
                      sectionKey.c_str());
-      ++step;
-      continue;
+      return ScriptError(step, "has no section key", sectionKey);
     }
     CHFS_Section* handler = FindHandler(session, domainPrefix);
-    if (handler == nullptr) break;
+    if (handler == nullptr) return ScriptError(step, "names an unknown section kind", session);
+    if (!HasCountKey(step, session, domainPrefix)) return -1;
     std::string description = ReadSectionItem(StepKey(step, "Description"), 1);
     if (CHFS_Reporter* reporter = engine_->Reporter()) {
       reporter->SetTaskText(description, 0);

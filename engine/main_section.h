@@ -17,9 +17,11 @@ class CHFS_MainSection : public CHFS_Section {
   int Rollback(const std::string& mainSection, CHFS_InstallRecord& record) override;
 
   // Puts a handler in the map under a kind key such as "ProductInstall.Run",
-  // replacing any there. The constructor registers every built handler; tests
-  // add handlers of their own.
-  void RegisterHandler(const std::string& kindKey, std::unique_ptr<CHFS_Section> handler);
+  // replacing any there, with the count key its sections must hold (null for
+  // none). The constructor registers every built handler; tests add handlers
+  // of their own.
+  void RegisterHandler(const std::string& kindKey, std::unique_ptr<CHFS_Section> handler,
+                       const char* countKey = nullptr);
 
   // Runs of one step in one walk beyond which the walk is a dead loop, even
   // when its steps record nothing.
@@ -38,6 +40,12 @@ class CHFS_MainSection : public CHFS_Section {
   // The next step after handler result R of step n; stop set when the walk ends.
   int NextStep(int step, int handlerResult, int& result, bool& stop);
   void ReportDeadLoop();
+  // Logs why step n cannot run and gives the walk's failure: a script that
+  // names no section or a wrong one must not pass for a finished install.
+  int ScriptError(int step, const char* what, const std::string& name);
+  // False, logged, when S's kind counts items and S lacks its count key.
+  bool HasCountKey(int step, const std::string& sessionName, const std::string& domainPrefix);
 
   std::map<std::string, std::unique_ptr<CHFS_Section>> handlers_;
+  std::map<std::string, const char*> countKeys_;
 };

@@ -12,6 +12,9 @@ struct SectionKind {
   const char* word;  // "CheckRequirement", "Run", ...
   bool install;      // ProductInstall has it (every kind is in ProductRemove)
   std::unique_ptr<CHFS_Section> (*create)(CHFS_Engine* engine);  // null until built
+  // The key that holds the section's item count ("RunCount"); null for a
+  // kind without one. A step whose section lacks it is a script error.
+  const char* countKey;
 };
 
 // The kinds the step runner dispatches to, in the order of its table. The

@@ -18,7 +18,7 @@ const std::vector<SectionKeys>& AllSectionKeys() {
        nullptr, false},
       {"CopyFileGroupTo", true, "FileGroupCount", nullptr, {}, {}, {}, {"FileGroupStartCount"}, {},
        false, nullptr, false},
-      {"Run", true, "RunCount", "Run", {"Description", "Path", "Command", "RollbackCommand"},
+      {"Run", true, "RunCount", "Run", {"Description", "Path", "Command", "RollbackCommand", "SuccessCodes"},
        {"Command"}, {}, {}, {}, true, nullptr, false},
       {"UpdateINI", true, "ItemCount", "Item", {"Description", "Key", "Value"}, {"Key", "Value"}, {},
        {}, {}, true, nullptr, false},

@@ -1,6 +1,9 @@
 #include "sections/run_section.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "engine/result_codes.h"
 #include "os/machine.h"
@@ -22,6 +25,27 @@ class CurrentFolderKeeper {
   std::string folder_;
   bool saved_;
 };
+
+// Reads "0, 3010" into codes: decimal exit codes 0..4294967295 separated by
+// commas, blanks around each allowed. False for anything else, an empty
+// list included.
+bool ParseExitCodes(const std::string& text, std::vector<std::uint32_t>& codes) {
+  size_t start = 0;
+  while (true) {
+    size_t comma = text.find(',', start);
+    std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    size_t first = part.find_first_not_of(" \t");
+    size_t last = part.find_last_not_of(" \t");
+    if (first == std::string::npos) return false;
+    part = part.substr(first, last - first + 1);
+    if (part.size() > 10 || part.find_first_not_of("0123456789") != std::string::npos) return false;
+    unsigned long long value = std::strtoull(part.c_str(), nullptr, 10);
+    if (value > 0xFFFFFFFFull) return false;
+    codes.push_back(static_cast<std::uint32_t>(value));
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
 
 }  // namespace
 
@@ -59,6 +83,28 @@ int CHFS_RunSection::RunLogged(const std::string& commandLine) {
   return code;
 }
 
+CHFS_RunSection::Outcome CHFS_RunSection::JudgeExitCode(int item, int code) {
+  if (code == BRVN_USERBREAK) return Outcome::kFailed;
+  if (code == kNotRun) return Outcome::kRejected;
+  const std::string list = ReadSectionItem(ItemKey(item, "SuccessCodes"), 0);
+  if (list == kEmptyItem) return Outcome::kSucceeded;
+  std::vector<std::uint32_t> codes;
+  if (!ParseExitCodes(list, codes)) {
+    engine_->Trace("*** Syntax error: %s='%s' is not a list of exit codes in section ['%s']. ",
+                   ItemKey(item, "SuccessCodes").c_str(), list.c_str(), SectionName().c_str());
+    return Outcome::kRejected;
+  }
+  // A command that could not be started has no exit code to accept.
+  if (code != os::kCommandNotStarted) {
+    for (std::uint32_t accepted : codes) {
+      if (accepted == static_cast<std::uint32_t>(code)) return Outcome::kSucceeded;
+    }
+  }
+  engine_->Trace("Exit code %d is not one of %s=%s", code, ItemKey(item, "SuccessCodes").c_str(),
+                 list.c_str());
+  return Outcome::kRejected;
+}
+
 ItemMove CHFS_RunSection::RunItem(int item, CHFS_InstallRecord& record, int& result) {
   ShowDescription(item, 0);
   std::string command = ReadSectionItem(ItemKey(item, "Command"), 0);
@@ -77,9 +123,10 @@ ItemMove CHFS_RunSection::RunItem(int item, CHFS_InstallRecord& record, int& res
     result = BRVN_USERBREAK;
     return ItemMove::kEnd;
   }
-  if (code == BRVN_USERBREAK || code == kNotRun) {
+  Outcome outcome = JudgeExitCode(item, code);
+  if (outcome != Outcome::kSucceeded) {
     engine_->Trace("Failed to run '%s' in folder '%s'", command.c_str(), folder.c_str());
-    result = EventHandler(ItemKey(item, "Error."), code == kNotRun ? -1 : BRVN_USERBREAK);
+    result = EventHandler(ItemKey(item, "Error."), outcome == Outcome::kFailed ? BRVN_USERBREAK : -1);
   } else {
     engine_->Trace("Success to run '%s' in folder '%s'", command.c_str(), folder.c_str());
     result = EventHandler(ItemKey(item, "Success."), 0);

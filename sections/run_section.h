@@ -1,7 +1,9 @@
 // Run sections: each item runs a command line through the command interpreter
 // in its folder and waits for it; an item's rollback command undoes it when
 // the install is rolled back. Only an exit code of -300 counts as a failure,
-// and (Linux build) a program that could not be found or started.
+// unless the item lists the exit codes that count as success
+// ("Run1.SuccessCodes=0,3010"), and (Linux build) a program that could not
+// be found or started.
 #pragma once
 
 #include <climits>
@@ -34,6 +36,11 @@ class CHFS_RunSection : public CHFS_Section {
   // and returns it; a failed change leaves the current folder as it is.
   std::string EnterItemFolder(int item);
   int RunLogged(const std::string& commandLine);
+  // How an item's exit code counts: -300 fails as it always did; with a
+  // SuccessCodes key, a code not in it (or a list that cannot be read, or a
+  // command not started) is rejected; without one, every other code passes.
+  enum class Outcome { kSucceeded, kFailed, kRejected };
+  Outcome JudgeExitCode(int item, int code);
   ItemMove RunItem(int item, CHFS_InstallRecord& record, int& result);
   // Runs the item's rollback command, if it has one: 0, -300, or -1 when its
   // program was not run.

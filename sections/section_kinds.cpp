@@ -24,19 +24,19 @@ std::unique_ptr<CHFS_Section> Make(CHFS_Engine* engine) {
 
 const SectionKindTable& AllSectionKinds() {
   static const SectionKindTable kinds = {
-      {"CheckRequirement", true, &Make<CHFS_CheckRequirementSection>},
-      {"StartService", true, &Make<CHFS_StartServiceSection>},
-      {"StopService", true, &Make<CHFS_StopServiceSection>},
-      {"UpdateRegistry", true, &Make<CHFS_UpdateRegistrySection>},
-      {"RemoveRegistry", true, &Make<CHFS_RemoveRegistrySection>},
-      {"CopyFileGroupTo", true, &Make<CHFS_CopyFileGroupToSection>},
-      {"Run", true, &Make<CHFS_RunSection>},
-      {"UpdateINI", true, &Make<CHFS_UpdateINISection>},
-      {"ReplaceSymbolsInFile", true, &Make<CHFS_ReplaceTextSection>},
-      {"GetUserInput", true, &Make<CHFS_UserInputSection>},
-      {"UpdateSymbols", true, &Make<CHFS_UpdateSymbolsSection>},
-      {"BackupFiles", true, &Make<CHFS_BackupFileSection>},
-      {"Rollback", false, &Make<CHFS_RollbackSection>},
+      {"CheckRequirement", true, &Make<CHFS_CheckRequirementSection>, "CheckCount"},
+      {"StartService", true, &Make<CHFS_StartServiceSection>, "ServiceCount"},
+      {"StopService", true, &Make<CHFS_StopServiceSection>, "ServiceCount"},
+      {"UpdateRegistry", true, &Make<CHFS_UpdateRegistrySection>, "RegCount"},
+      {"RemoveRegistry", true, &Make<CHFS_RemoveRegistrySection>, "RegCount"},
+      {"CopyFileGroupTo", true, &Make<CHFS_CopyFileGroupToSection>, "FileGroupCount"},
+      {"Run", true, &Make<CHFS_RunSection>, "RunCount"},
+      {"UpdateINI", true, &Make<CHFS_UpdateINISection>, "ItemCount"},
+      {"ReplaceSymbolsInFile", true, &Make<CHFS_ReplaceTextSection>, "FileCount"},
+      {"GetUserInput", true, &Make<CHFS_UserInputSection>, "InputCount"},
+      {"UpdateSymbols", true, &Make<CHFS_UpdateSymbolsSection>, nullptr},
+      {"BackupFiles", true, &Make<CHFS_BackupFileSection>, "FileCount"},
+      {"Rollback", false, &Make<CHFS_RollbackSection>, nullptr},
   };
   return kinds;
 }

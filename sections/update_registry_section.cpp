@@ -66,6 +66,12 @@ ItemMove CHFS_UpdateRegistrySection::RunItem(int item, CHFS_InstallRecord& recor
     result = -1;
     return ItemMove::kEnd;
   }
+  if (d.type == os::kRegDword && !IsRegistryDwordText(value)) {
+    // Written, it would be a silent 0.
+    engine_->Trace("*** Syntax error: %s='%s' is not a number for REG_DWORD in section ['%s']. ",
+                   RegItemKey(item, "Value").c_str(), value.c_str(), SectionName().c_str());
+    return MoveAfter(EventHandler(RegItemKey(item, "Error."), -1), result);
+  }
   std::string earlier = QueryRegistryValue(*engine_, d.type, d.root, d.keyPath, d.valueName);
   std::string flags;
   if (earlier == kEmptyItem) {

@@ -68,19 +68,66 @@ TEST(StepWalkTest, NoStepsIsAFailure) {
   }
 }
 
-TEST(StepWalkTest, MissingSectionsAreSkipped) {
+TEST(StepWalkTest, MissingSectionsFailTheWalk) {
   Walk w("StepCount=2\r\n");
   EXPECT_EQ(w.Run(), -1);
   EXPECT_TRUE(w.f.reporter.Logged(
       "*** Syntax error: Session name ['Step1.Section'] not found, skip and continue. "));
   EXPECT_TRUE(w.f.reporter.Logged(
-      "*** Syntax error: Session name ['Step2.Section'] not found, skip and continue. "));
+      "*** Script error: Step1 has no section key ['Step1.Section']; the run fails and is rolled back. "));
+  EXPECT_FALSE(w.f.reporter.Logged(
+      "*** Syntax error: Session name ['Step2.Section'] not found, skip and continue. "))
+      << "the walk ends at the first";
 }
 
-TEST(StepWalkTest, DomainAndKindChecksEndTheWalkKeepingTheResult) {
+// Once a step has completed, a script mistake further on must still fail the
+// run, not end it as finished.
+TEST(StepWalkTest, ScriptErrorsAfterACompletedStepFailTheWalk) {
+  struct Case {
+    const char* step2;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"", "*** Script error: Step2 has no section key ['Step2.Section']; the run fails and is rolled back. "},
+      {"Step2.Section=ProductInstall.UpdateRegistery\r\n",
+       "*** Script error: Step2 names an unknown section kind ['ProductInstall.UpdateRegistery']; "
+       "the run fails and is rolled back. "},
+      {"Step2.Section=ProductRemove.Run\r\n",
+       "*** Script error: Step2 names an unknown section kind ['ProductRemove.Run']; "
+       "the run fails and is rolled back. "},
+  };
+  for (const Case& c : cases) {
+    Walk w(std::string("StepCount=3\r\nStep1.Section=ProductInstall.Run\r\n") + c.step2 +
+           "Step3.Section=ProductInstall.UpdateINI\r\n");
+    EXPECT_EQ(w.Run(), -1) << c.step2;
+    EXPECT_EQ(w.calls, (std::vector<std::string>{"run ProductInstall.Run"})) << c.step2;
+    EXPECT_TRUE(w.f.reporter.Logged(c.line)) << c.step2;
+  }
+}
+
+// A kind that counts its items needs its count key: a misspelt key or
+// section header is a script error, found before the handler runs.
+TEST(StepWalkTest, AMissingCountKeyFailsTheWalk) {
+  const char* main = "StepCount=1\r\nStep1.Section=ProductInstall.Run.Two\r\n";
+  for (const char* section : {"[ProductInstall.Run.Two]\r\nRunCnt=1\r\n", "[ProductInstall.Run.To]\r\nRunCount=1\r\n",
+                              "[ProductInstall.Run.Two]\r\nRunCount=0\r\n", "[ProductInstall.Run.Two]\r\nRunCount=\r\n"}) {
+    Walk w(std::string(main) + section);
+    w.runner.RegisterHandler("ProductInstall.Run",
+                             std::make_unique<ScriptedHandler>(w.f.engine.get(), &w.calls, false), "RunCount");
+    const bool hasKey = std::string(section).find("Two]\r\nRunCount") != std::string::npos;
+    EXPECT_EQ(w.Run(), hasKey ? 0 : -1) << section;
+    EXPECT_EQ(w.calls.size(), hasKey ? 1u : 0u) << section;
+    EXPECT_EQ(w.f.reporter.Logged("*** Script error: Step1 section ['ProductInstall.Run.Two'] has no count key "
+                                  "'RunCount'; the run fails and is rolled back. "),
+              !hasKey)
+        << section;
+  }
+}
+
+TEST(StepWalkTest, DomainAndKindChecksEndTheWalkAsAFailure) {
   Walk w("StepCount=4\r\nStep1.Section=ProductInstall.Run\r\nStep2.Section=ProductInstall.Run.Second\r\n"
          "Step3.Section=ProductRemove.Run\r\nStep4.Section=ProductInstall.Run\r\n");
-  EXPECT_EQ(w.Run(), 0);
+  EXPECT_EQ(w.Run(), -1);
   EXPECT_EQ(w.calls, (std::vector<std::string>{"run ProductInstall.Run", "run ProductInstall.Run.Second"}));
   EXPECT_TRUE(w.f.reporter.Logged(
       "*** Syntax error: Session name ['ProductRemove.Run'] not supported in this function domain! "));

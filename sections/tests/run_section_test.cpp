@@ -88,4 +88,47 @@ TEST(RunSectionTest, RetryRunsAndRecordsTheItemAgain) {
   EXPECT_EQ(r.record.size(), 2u);
 }
 
+// With a SuccessCodes list, any exit code outside it fails the item through
+// its error events; -300 fails as it always does, and a command that could
+// not be started (-1) is never a listed success.
+TEST(RunSectionTest, SuccessCodesDecideTheOutcome) {
+  struct Case {
+    const char* list;
+    int code;
+    int result;
+    const char* line;  // logged besides the outcome; null: the list is malformed
+  };
+  const Case cases[] = {
+      {"0,3010", 3010, 0, ""},
+      {" 0 , 3010 ", 0, 0, ""},
+      {"4294967295", -1, -1, "Exit code -1 is not one of Run1.SuccessCodes=4294967295"},
+      {"0,3010", 1, -1, "Exit code 1 is not one of Run1.SuccessCodes=0,3010"},
+      {"0", -300, -300, ""},
+      {"0;3010", 0, -1, nullptr},
+      {"", 0, -1, nullptr},
+      {"0,", 0, -1, nullptr},
+      {"-1", -1, -1, nullptr},
+      {"4294967296", 0, -1, nullptr},
+  };
+  for (const Case& c : cases) {
+    RunFixture r(std::string("RunCount=1\r\nRun1.Command=go\r\nRun1.SuccessCodes=") + c.list + "\r\n");
+    r.codes = {c.code};
+    EXPECT_EQ(r.Run(), c.result) << c.list << " " << c.code;
+    const std::string where = " to run 'go' in folder '" + r.f.engine->GetModuleFolder() + "'";
+    EXPECT_TRUE(r.f.reporter.Logged((c.result == 0 ? "Success" : "Failed") + where)) << c.list;
+    if (c.result != 0) {
+      const int old = c.code == -300 ? -300 : -1;
+      EXPECT_TRUE(r.f.reporter.Logged("EventHandler('Run1.Error.',OldRet=" + std::to_string(old) + ")"))
+          << c.list;
+    }
+    const std::string line = c.line != nullptr ? c.line
+                                               : "*** Syntax error: Run1.SuccessCodes='" + std::string(c.list) +
+                                                     "' is not a list of exit codes in section "
+                                                     "['ProductInstall.Run']. ";
+    if (!line.empty()) {
+      EXPECT_TRUE(r.f.reporter.Logged(line)) << c.list;
+    }
+  }
+}
+
 }  // namespace

@@ -94,3 +94,27 @@ TEST_F(UpdateRegistrySectionTest, CreatedParentsGoAndFailedDeletesAreFailures) {
 }
 
 }  // namespace
+
+// A REG_DWORD value is written only when it reads as a number; text that
+// would become 0 unseen is an item error and nothing is changed.
+TEST_F(UpdateRegistrySectionTest, DwordValuesMustBeNumbers) {
+  struct Case {
+    const char* value;
+    bool number;
+  };
+  const Case cases[] = {{"0", true},      {" -5", true}, {"+7", true},  {"12abc", true},
+                        {"0x", true},     {"0xZZ", true}, {"seven", false}, {"", false},
+                        {"- 5", false},   {"x1F", false}, {"0X1F", true}};
+  for (const Case& c : cases) {
+    MakeKey("");
+    Make(std::string("RegCount=1\r\nReg1.Key=Reg:REG_DWORD,HKCU,%BASE%,N\r\nReg1.Value=") + c.value + "\r\n");
+    EXPECT_EQ(c.number ? 0 : -1, Run()) << c.value;
+    EXPECT_EQ(c.number, f->reporter.Logged("RegSetValueEx Success! ret=0 [Reg:REG_DWORD,HKCU," + base_ + ",N]"))
+        << c.value;
+    EXPECT_EQ(!c.number, f->reporter.Logged("*** Syntax error: Reg1.Value='" + std::string(c.value) +
+                                            "' is not a number for REG_DWORD in section ['ProductInstall.UpdateRegistry']. "))
+        << c.value;
+    EXPECT_EQ(!c.number, f->reporter.Logged("EventHandler('Reg1.Error.',OldRet=-1)")) << c.value;
+    EXPECT_EQ(c.number ? 1u : 0u, record->size()) << c.value;
+  }
+}

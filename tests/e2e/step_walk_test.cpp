@@ -68,4 +68,40 @@ TEST(StepWalkPackageTest, ScriptBreakStopsWithStatusTwo) {
   EXPECT_FALSE(testing_support::FileExists(package.Folder() + "\\ran.txt"));
 }
 
+// A script mistake after a completed step fails the run, which then undoes
+// that step: a typo in a section name must not end as "Installation
+// successful!" with the later steps never run.
+TEST(StepWalkPackageTest, ScriptMistakesFailTheRunAndRollBack) {
+  struct Case {
+    const char* step2;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"Step2.Section=ProductInstall.UpdateRegistery\r\n",
+       "*** Script error: Step2 names an unknown section kind ['ProductInstall.UpdateRegistery']; "
+       "the run fails and is rolled back. "},
+      {"Step2.Section=ProductInstall.Run.Typo\r\n",
+       "*** Script error: Step2 section ['ProductInstall.Run.Typo'] has no count key 'RunCount'; "
+       "the run fails and is rolled back. "},
+  };
+  for (const Case& c : cases) {
+    PackageFixture package(std::string("[ProductInstall.Main]\r\nStepCount=3\r\n"
+                                       "Step1.Section=ProductInstall.Run\r\nStep1.Description=Prepare\r\n") +
+                           c.step2 + "Step3.Section=ProductInstall.Run.Later\r\n"
+                           "[ProductInstall.Run]\r\nRunCount=1\r\nRun1.Command=cmd /c echo done> mark.txt\r\n"
+                           "Run1.RollbackCommand=cmd /c echo undone> mark.txt\r\n"
+                           "[ProductInstall.Run.Typo]\r\nRunCnt=1\r\nRun1.Command=cmd /c echo typo> typo.txt\r\n"
+                           "[ProductInstall.Run.Later]\r\nRunCount=1\r\nRun1.Command=cmd /c echo later> later.txt\r\n");
+    testing_support::ProgramRun run = package.Run({"/s"});
+    EXPECT_EQ(run.exitCode, 1) << c.step2;
+    EXPECT_TRUE(package.LogHas(c.line)) << package.Log();
+    EXPECT_TRUE(package.LogHas("\r\nInstallation failed!\r\n")) << package.Log();
+    EXPECT_FALSE(testing_support::FileExists(package.Folder() + "\\later.txt")) << c.step2;
+    EXPECT_FALSE(testing_support::FileExists(package.Folder() + "\\typo.txt")) << c.step2;
+    std::string mark;
+    ASSERT_TRUE(testing_support::ReadFileBytes(package.Folder() + "\\mark.txt", mark));
+    EXPECT_EQ(mark.substr(0, 6), "undone") << c.step2;
+  }
+}
+
 }  // namespace
