@@ -76,6 +76,11 @@ class CHFS_Engine : public CHFS_LogPort {
   // The first input refused as a script error: the symbol whose substitution
   // grew too long, or the file too large to read; empty when none was.
   [[nodiscard]] const std::string& RefusedInput() const { return refusedInput_; }
+  // A script error that must end the run as failed (a runaway item walk),
+  // named by what caused it; the first one is kept.
+  void NoteScriptError(const std::string& cause) {
+    if (refusedInput_.empty()) refusedInput_ = cause;
+  }
   // A value holding "[Reg:", "[FileInfo:" or "[INI:" (first match in that
   // order) replaced by what that descriptor reads; any other value as it is.
   std::string EvaluateDescriptors(const std::string& value);

@@ -13,15 +13,30 @@ ItemMove CHFS_Section::MoveAfter(int answer, int& result) {
 }
 
 int CHFS_Section::ReadItemCount(const char* countKey) {
-  return CDecimalToInt(ReadSectionItem(countKey, 1));
+  const int count = CDecimalToInt(ReadSectionItem(countKey, 1));
+  if (count <= kMaxItems) return count;
+  engine_->TraceDetail("*** Script error: %s=%d in section ['%s'] is more than %d items! ", countKey,
+                       count, sectionName_.c_str(), kMaxItems);
+  engine_->NoteScriptError(sectionName_);
+  return 0;
 }
 
 int CHFS_Section::WalkItems(int count, const std::function<ItemMove(int item, int& result)>& runItem) {
   int result = 0;
+  int runs = 0;
   for (int item = 1; item <= count;) {
+    if (++runs > kMaxItemRuns) {
+      engine_->TraceDetail("*** Script error: Item %d of section ['%s'] was run %d times in a row! ",
+                           item, sectionName_.c_str(), kMaxItemRuns);
+      engine_->NoteScriptError(sectionName_);
+      return -1;
+    }
     ItemMove move = runItem(item, result);
     if (move == ItemMove::kEnd) break;
-    if (move == ItemMove::kNext) ++item;
+    if (move == ItemMove::kNext) {
+      ++item;
+      runs = 0;
+    }
   }
   return result;
 }

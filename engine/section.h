@@ -49,11 +49,18 @@ class CHFS_Section {
   // retry count as success (result 0) and go on with the next or the same
   // item; 0 goes on with the next; anything else ends the walk with it.
   static ItemMove MoveAfter(int answer, int& result);
-  // The number under countKey in the current section, read as C reads it.
+  // A section may list at most kMaxItems items, and one item may run at most
+  // kMaxItemRuns times in a row (retries): past either, a runaway or hostile
+  // script ends as a failed run instead of running for hours.
+  static constexpr int kMaxItems = 100000;
+  static constexpr int kMaxItemRuns = 4096;
+  // The number under countKey in the current section, read as C reads it;
+  // a count past kMaxItems is a script error (the run fails) and reads as 0.
   int ReadItemCount(const char* countKey);
   // Runs items 1..count: runItem sets result and says how the walk goes on.
-  // The result of the last item run (0 for none).
-  static int WalkItems(int count, const std::function<ItemMove(int item, int& result)>& runItem);
+  // The result of the last item run (0 for none); -1 and a script error when
+  // an item is run again past kMaxItemRuns.
+  int WalkItems(int count, const std::function<ItemMove(int item, int& result)>& runItem);
 
   CHFS_Engine* engine_;
   std::string sectionName_;

@@ -104,4 +104,40 @@ TEST(StepWalkPackageTest, ScriptMistakesFailTheRunAndRollBack) {
   }
 }
 
+// A runaway item walk ends the run as a script error naming its section:
+// a count past the item bound runs nothing, and an item whose error event
+// retries it (unattended, for ever) stops at the bound of runs in a row.
+TEST(StepWalkPackageTest, RunawayItemWalksFailTheRunAndRollBack) {
+  struct Case {
+    const char* checks;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"CheckCount=2147483647\r\n",
+       "*** Script error: CheckCount=2147483647 in section ['ProductInstall.CheckRequirement'] is "
+       "more than 100000 items! "},
+      {"CheckCount=1\r\nCheck1.Number=5\r\nCheck1.Number.Min=10\r\n"
+       "Check1.Error.Action=BRVN_RETRY\r\n",
+       "*** Script error: Item 1 of section ['ProductInstall.CheckRequirement'] was run 4096 times "
+       "in a row! "},
+  };
+  for (const Case& c : cases) {
+    PackageFixture package(std::string("[ProductInstall.Main]\r\nStepCount=2\r\n"
+                                       "Step1.Section=ProductInstall.Run\r\n"
+                                       "Step2.Section=ProductInstall.CheckRequirement\r\n"
+                                       "[ProductInstall.Run]\r\nRunCount=1\r\n"
+                                       "Run1.Command=cmd /c echo done> mark.txt\r\n"
+                                       "Run1.RollbackCommand=cmd /c echo undone> mark.txt\r\n"
+                                       "[ProductInstall.CheckRequirement]\r\n") +
+                           c.checks);
+    testing_support::ProgramRun run = package.Run({"/s"});
+    EXPECT_EQ(run.exitCode, 1) << c.checks;
+    EXPECT_TRUE(package.LogHas(c.line)) << package.Log().substr(0, 4000);
+    EXPECT_TRUE(package.LogHas("\r\nInstallation failed!\r\n")) << c.checks;
+    std::string mark;
+    ASSERT_TRUE(testing_support::ReadFileBytes(package.Folder() + "\\mark.txt", mark));
+    EXPECT_EQ(mark.substr(0, 6), "undone") << c.checks;
+  }
+}
+
 }  // namespace
