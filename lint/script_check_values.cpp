@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "descriptors/descriptor_syntax.h"
+#include "descriptors/registry_value.h"
 #include "lint/nearest_word.h"
 #include "lint/script_check.h"
 
@@ -158,9 +159,9 @@ void ScriptCheck::CheckRegistryItem(const ScriptSection& section, const SectionK
   } else if (descriptor.type == os::kRegDword && std::string(keys.kind) == "UpdateRegistry") {
     const std::string name = keys.itemWord + std::to_string(item.number) + ".Value";
     const ScriptEntry* value = section.Find(name);
-    if (value != nullptr && !HasSymbol(value->value) && !IsDecimal(value->value)) {
+    if (value != nullptr && !HasSymbol(value->value) && !IsRegistryDwordText(value->value)) {
       Add(false, &section, value->line,
-          name + "=" + value->value + " is not a number for a REG_DWORD value: 0 is written");
+          name + "=" + value->value + " is not a number for a REG_DWORD value: the item fails");
     }
   }
 }

@@ -80,7 +80,7 @@ std::vector<LintCase> Cases() {
        {"the root 'HKXX' is not HKLM"}},
       {"DwordNotNumber",
        OneStep("ProductInstall.UpdateRegistry", "RegCount=1\r\nReg1.Key=Reg:REG_DWORD,HKLM,S,V\r\nReg1.Value=seven"),
-       false, 1, {"Reg1.Value=seven is not a number for a REG_DWORD value: 0 is written"}},
+       false, 1, {"Reg1.Value=seven is not a number for a REG_DWORD value: the item fails"}},
       {"IniDescriptor", OneStep("ProductInstall.UpdateINI", "ItemCount=1\r\nItem1.Key=INI:a.ini,Main\r\nItem1.Value=1"),
        false, 2, {"Item1.Key=INI:a.ini,Main is not INI:<file>,<section>,<key>"}},
       {"SymbolDescriptors",
