@@ -385,7 +385,11 @@ bool Parse(const std::string& bytes, const std::string& rootName, regtree::Key& 
   // Hex string data follows the file's encoding, whatever its header says.
   bool unicodeFile = IsUtf16(bytes) || IsUtf8(bytes);
   regtree::Key* key = nullptr;     // the section's key
-  regtree::Key* keeper = &root;    // where lines that cannot be read go
+  // Where lines that cannot be read go. Lines before the first key header
+  // belong to no key: regedit passes over them, and so does the store (kept
+  // on the root they would be read as its values once written back below
+  // its header).
+  regtree::Key* keeper = nullptr;
   for (size_t i = first + 1; i < lines.size(); ++i) {
     const Text& line = lines[i].text;
     if (line.empty() || line[0] == ';') continue;
