@@ -1,16 +1,9 @@
 #include "app/program_switches.h"
 
 #include "brevane_version.h"
+#include "os/case_fold.h"
 
 namespace {
-
-std::string Upper(const std::string& text) {
-  std::string upper = text;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 ProgramRequest RequestOf(const std::string& word, std::string& lintPath) {
   if (word == "?" || word == "H" || word == "HELP" || word == "-HELP") return ProgramRequest::kUsage;
@@ -32,7 +25,7 @@ ProgramSwitches ReadProgramSwitches(const std::vector<std::string>& arguments) {
     std::string text = argument;
     if (!text.empty() && (text[0] == '/' || text[0] == '-')) text.erase(0, 1);
     std::string lintPath;
-    ProgramRequest request = RequestOf(Upper(text), lintPath);
+    ProgramRequest request = RequestOf(os::AnsiUpperCase(text), lintPath);
     // The path keeps its own spelling.
     if (!lintPath.empty()) switches.lintPath = text.substr(5);
     if (request > switches.request) switches.request = request;

@@ -1,5 +1,7 @@
 #include "lint/script_text.h"
 
+#include "os/case_fold.h"
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a'; }
@@ -12,13 +14,7 @@ std::string Trimmed(const std::string& text, size_t begin, size_t end) {
 
 }  // namespace
 
-std::string FoldName(const std::string& name) {
-  std::string folded = name;
-  for (char& c : folded) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return folded;
-}
+std::string FoldName(const std::string& name) { return os::AnsiUpperCase(name); }
 
 const ScriptEntry* ScriptSection::Find(const std::string& key) const {
   auto found = firstOfKey.find(FoldName(key));

@@ -61,16 +61,4 @@ std::string Utf16leToAnsi(const std::string& utf16le) {
   return out;
 }
 
-unsigned char AnsiUpper(unsigned char c) noexcept {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
-  switch (c) {
-    case 0x9A: return 0x8A;  // s caron
-    case 0x9C: return 0x8C;  // oe
-    case 0x9E: return 0x8E;  // z caron
-    case 0xFF: return 0x9F;  // y diaeresis
-    default: return c;
-  }
-}
-
 }  // namespace os

@@ -17,7 +17,4 @@ namespace os {
 [[nodiscard]] std::string AnsiToUtf16le(const std::string& ansi);
 [[nodiscard]] std::string Utf16leToAnsi(const std::string& utf16le);
 
-// The upper-case form of an ANSI character, as NT compares names.
-[[nodiscard]] unsigned char AnsiUpper(unsigned char c) noexcept;
-
 }  // namespace os

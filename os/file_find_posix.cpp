@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "os/case_fold.h"
 #include "os/errors.h"
 #include "os/file_state_posix.h"
 #include "os/files.h"
@@ -57,21 +58,13 @@ FindData EntryOf(const std::string& host, const std::string& name) {
   return data;
 }
 
-std::string UpperName(const std::string& name) {
-  std::string upper = name;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return upper;
-}
-
 // The order a Windows disk lists a folder in: "." and "..", then by name
 // without regard to case.
 bool ListedBefore(const FindData& a, const FindData& b) {
   bool aDots = a.name == "." || a.name == "..";
   bool bDots = b.name == "." || b.name == "..";
   if (aDots != bDots) return aDots;
-  return UpperName(a.name) < UpperName(b.name);
+  return AnsiUpperCase(a.name) < AnsiUpperCase(b.name);
 }
 
 bool ListFolder(const std::string& folder, const std::string& pattern, PosixFind& find) {

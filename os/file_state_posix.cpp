@@ -17,6 +17,7 @@
 #include "os/errors.h"
 #include "os/files.h"
 #include "os/sandbox_posix.h"
+#include "os/unique_handle.h"
 
 namespace os {
 namespace file_state {
@@ -51,10 +52,10 @@ std::string SideTablePath() { return sandbox::Prefix() + "/file_attributes.tab";
 
 std::map<FileKey, std::string> LoadSideTable() {
   std::map<FileKey, std::string> table;
-  FILE* file = std::fopen(SideTablePath().c_str(), "r");
-  if (file == nullptr) return table;
+  UniqueStdFile file(std::fopen(SideTablePath().c_str(), "r"));
+  if (!file) return table;
   char line[256];
-  while (std::fgets(line, sizeof(line), file) != nullptr) {
+  while (std::fgets(line, sizeof(line), file.get()) != nullptr) {
     unsigned long long dev = 0, ino = 0;
     int used = 0;
     if (std::sscanf(line, "%llu %llu %n", &dev, &ino, &used) >= 2 && used > 0) {
@@ -63,7 +64,6 @@ std::map<FileKey, std::string> LoadSideTable() {
       table[FileKey(dev, ino)] = rest;
     }
   }
-  std::fclose(file);
   return table;
 }
 

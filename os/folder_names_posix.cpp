@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "os/handle_owners_posix.h"
+
 namespace os {
 namespace sandbox {
 
@@ -59,15 +61,15 @@ class FolderNames {
             std::string& found) {
     std::lock_guard<std::mutex> guard(lock_);
     if (!keep_ || !S_ISDIR(folderStat.st_mode)) return false;
-    if (events_ < 0) {
-      events_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-      if (events_ < 0) {
+    if (!events_) {
+      events_.reset(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+      if (!events_) {
         keep_ = false;  // no change reports here: every lookup reads the folder
         return false;
       }
     }
     ApplyChanges();
-    if (events_ < 0) return false;  // the reports overflowed; all was forgotten
+    if (!events_) return false;  // the reports overflowed; all was forgotten
     auto kept = folders_.find(folder);
     if (kept != folders_.end() &&
         (kept->second.dev != folderStat.st_dev || kept->second.ino != folderStat.st_ino)) {
@@ -95,7 +97,7 @@ class FolderNames {
   // The watch goes on before the folder is read, so a change made while it is
   // read is reported too; applying a report twice changes nothing.
   bool Load(const std::string& folder, const struct stat& folderStat, Folder& loaded) {
-    loaded.watch = ::inotify_add_watch(events_, folder.c_str(), kWatchMask);
+    loaded.watch = ::inotify_add_watch(events_.get(), folder.c_str(), kWatchMask);
     if (loaded.watch < 0) return false;
     DIR* dir = ::opendir(folder.c_str());
     struct stat opened;
@@ -108,7 +110,7 @@ class FolderNames {
     }
     if (dir != nullptr) ::closedir(dir);
     if (!same) {
-      if (paths_.find(loaded.watch) == paths_.end()) ::inotify_rm_watch(events_, loaded.watch);
+      if (paths_.find(loaded.watch) == paths_.end()) ::inotify_rm_watch(events_.get(), loaded.watch);
       return false;
     }
     loaded.dev = folderStat.st_dev;
@@ -118,14 +120,14 @@ class FolderNames {
 
   void ApplyChanges() {
     alignas(struct inotify_event) char buffer[16384];
-    while (events_ >= 0) {
-      ssize_t got = ::read(events_, buffer, sizeof(buffer));
+    while (events_) {
+      ssize_t got = ::read(events_.get(), buffer, sizeof(buffer));
       if (got < 0 && errno == EINTR) continue;
       if (got <= 0) {
         if (got < 0 && errno != EAGAIN) ForgetAll();  // cannot tell what changed
         return;
       }
-      for (ssize_t at = 0; at < got && events_ >= 0;) {
+      for (ssize_t at = 0; at < got && events_;) {
         const auto* event = reinterpret_cast<const struct inotify_event*>(buffer + at);
         at += static_cast<ssize_t>(sizeof(struct inotify_event) + event->len);
         Apply(*event);
@@ -142,7 +144,7 @@ class FolderNames {
     if (watched == paths_.end()) return;
     if ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT)) != 0) {
       for (const std::string& path : watched->second) folders_.erase(path);
-      if ((event.mask & IN_IGNORED) == 0) ::inotify_rm_watch(events_, event.wd);
+      if ((event.mask & IN_IGNORED) == 0) ::inotify_rm_watch(events_.get(), event.wd);
       paths_.erase(watched);
       return;
     }
@@ -167,22 +169,21 @@ class FolderNames {
     std::vector<std::string>& paths = watched->second;
     paths.erase(std::remove(paths.begin(), paths.end(), path), paths.end());
     if (paths.empty()) {
-      ::inotify_rm_watch(events_, watch);
+      ::inotify_rm_watch(events_.get(), watch);
       paths_.erase(watched);
     }
   }
 
   // Closing the descriptor drops every watch with it.
   void ForgetAll() {
-    if (events_ >= 0) ::close(events_);
-    events_ = -1;
+    events_.reset();
     folders_.clear();
     paths_.clear();
   }
 
   std::mutex lock_;
   bool keep_ = true;
-  int events_ = -1;
+  UniqueFd events_;
   std::unordered_map<std::string, Folder> folders_;       // host path -> its names
   std::unordered_map<int, std::vector<std::string>> paths_;  // watch -> host paths
 };

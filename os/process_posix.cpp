@@ -3,12 +3,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <vector>
 
 #include "os/command_line_split.h"
+#include "os/case_fold.h"
 #include "os/errors.h"
 #include "os/machine.h"
 #include "os/process.h"
@@ -42,22 +42,17 @@ int SpawnAndWait(const std::string& path, std::vector<std::string> args) {
   return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : kCommandNotStarted;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-// The extension of a path's last name, with its dot, in lower case; empty when none.
+// The extension of a path's last name, with its dot, in upper case; empty when none.
 std::string Extension(const std::string& path) {
   size_t name = path.find_last_of("\\/:");
   size_t dot = path.rfind('.');
   if (dot == std::string::npos || (name != std::string::npos && dot < name)) return std::string();
-  return Lower(path.substr(dot));
+  return AnsiUpperCase(path.substr(dot));
 }
 
 bool IsScript(const std::string& path) {
   const std::string extension = Extension(path);
-  return extension == ".cmd" || extension == ".bat";
+  return extension == ".CMD" || extension == ".BAT";
 }
 
 // A regular file we may run (a script only needs to be readable).
@@ -117,9 +112,9 @@ bool FindProgram(const std::string& name, std::string& host) {
 
 // "cmd /c": the program named cmd or cmd.exe, in any folder.
 bool AsksForInterpreter(const std::vector<std::string>& args) {
-  if (args.size() < 2 || Lower(args[1]) != "/c") return false;
-  const std::string name = Lower(args[0].substr(args[0].find_last_of("\\/:") + 1));
-  return name == "cmd" || name == "cmd.exe";
+  if (args.size() < 2 || AnsiUpperCase(args[1]) != "/C") return false;
+  const std::string name = AnsiUpperCase(args[0].substr(args[0].find_last_of("\\/:") + 1));
+  return name == "CMD" || name == "CMD.EXE";
 }
 
 }  // namespace

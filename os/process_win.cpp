@@ -4,16 +4,11 @@
 
 #include "os/errors.h"
 #include "os/process.h"
-#include "os/unique_handle.h"
+#include "os/handle_owners_win.h"
 
 namespace os {
 
 namespace {
-struct KernelHandleTraits {
-  static HANDLE Invalid() noexcept { return nullptr; }
-  static void Close(HANDLE handle) noexcept { ::CloseHandle(handle); }
-};
-using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 
 bool IsFile(const char* path) {
   DWORD attributes = ::GetFileAttributesA(path);

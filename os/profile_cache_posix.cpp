@@ -14,7 +14,7 @@
 #include "os/errors.h"
 #include "os/input_file_posix.h"
 #include "os/profile_encoding_posix.h"
-#include "os/unique_handle.h"
+#include "os/handle_owners_posix.h"
 
 namespace os {
 namespace profile_cache {
@@ -23,12 +23,6 @@ namespace {
 
 constexpr double kDefaultTrustMargin = 2.0;
 constexpr size_t kMaxEntries = 16;
-
-struct FdTraits {
-  static int Invalid() noexcept { return -1; }
-  static void Close(int fd) noexcept { ::close(fd); }
-};
-using UniqueFd = UniqueHandle<int, FdTraits>;
 
 struct Stamp {
   dev_t device = 0;

@@ -18,7 +18,7 @@
 #include "os/profile_encoding_posix.h"
 #include "os/profile_text.h"
 #include "os/sandbox_posix.h"
-#include "os/unique_handle.h"
+#include "os/handle_owners_posix.h"
 
 namespace os {
 
@@ -44,12 +44,6 @@ bool ProfileHostPath(const std::string& path, std::string& host) {
   }
   return sandbox::HostPath(windowsPath, host);
 }
-
-struct FdTraits {
-  static int Invalid() noexcept { return -1; }
-  static void Close(int fd) noexcept { ::close(fd); }
-};
-using UniqueFd = UniqueHandle<int, FdTraits>;
 
 // The parsed file; null (last error set) when it cannot be read.
 std::shared_ptr<const ProfileText> LoadProfile(const std::string& path) {

@@ -2,29 +2,14 @@
 
 #include <utility>
 
+#include "os/case_fold.h"
+
 namespace os {
 
 namespace {
 
-// Upper case in code page 1252, the ANSI code page the program runs with.
-unsigned char FoldCase(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
-  switch (c) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return c;
-  }
-}
-
 // The name as SameProfileName compares it.
-std::string FoldName(const std::string& name) {
-  std::string folded(name);
-  for (char& c : folded) c = static_cast<char>(FoldCase(static_cast<unsigned char>(c)));
-  return folded;
-}
+std::string FoldName(const std::string& name) { return AnsiUpperCase(name); }
 
 }  // namespace
 
@@ -40,15 +25,7 @@ std::string TrimProfileBlanks(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-bool SameProfileName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
+bool SameProfileName(const std::string& a, const std::string& b) { return SameAnsiText(a, b); }
 
 ProfileText::ProfileText(std::string text) : text_(std::move(text)) { Parse(); }
 

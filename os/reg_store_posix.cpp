@@ -14,18 +14,12 @@
 #include "os/notices.h"
 #include "os/reg_text_posix.h"
 #include "os/sandbox_posix.h"
-#include "os/unique_handle.h"
+#include "os/handle_owners_posix.h"
 
 namespace os {
 namespace regstore {
 
 namespace {
-
-struct FdTraits {
-  static int Invalid() noexcept { return -1; }
-  static void Close(int fd) noexcept { ::close(fd); }
-};
-using UniqueFd = UniqueHandle<int, FdTraits>;
 
 struct FileStamp {
   bool exists = false;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "os/ansi_codepage_posix.h"
+#include "os/case_fold.h"
 
 namespace os {
 namespace regtree {

@@ -14,6 +14,7 @@
 
 #include "os/errors.h"
 #include "os/folder_names_posix.h"
+#include "os/unique_handle.h"
 
 namespace os {
 namespace sandbox {
@@ -43,10 +44,9 @@ void MakeFolder(const std::string& host) { ::mkdir(host.c_str(), 0777); }
 
 void WriteFileIfMissing(const std::string& host, const char* text) {
   if (Exists(host)) return;
-  FILE* f = std::fopen(host.c_str(), "wb");
-  if (f == nullptr) return;
-  std::fwrite(text, 1, std::strlen(text), f);
-  std::fclose(f);
+  UniqueStdFile f(std::fopen(host.c_str(), "wb"));
+  if (!f) return;
+  std::fwrite(text, 1, std::strlen(text), f.get());
 }
 
 std::string ComputePrefix() {

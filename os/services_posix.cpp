@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "os/case_fold.h"
 #include "os/change_gate.h"
 #include "os/errors.h"
 #include "os/machine.h"
@@ -18,7 +19,7 @@
 #include "os/profile_text.h"
 #include "os/sandbox_posix.h"
 #include "os/services.h"
-#include "os/unique_handle.h"
+#include "os/handle_owners_posix.h"
 
 namespace os {
 
@@ -56,12 +57,6 @@ class RealClock : public Clock {
   std::uint64_t skipped_ = 0;
 };
 
-struct FdTraits {
-  static int Invalid() noexcept { return -1; }
-  static void Close(int fd) noexcept { ::close(fd); }
-};
-using UniqueFd = UniqueHandle<int, FdTraits>;
-
 std::string TablePath() { return sandbox::Prefix() + "/services.ini"; }
 
 // Holds an exclusive lock on the table for one read-change-write, so two
@@ -93,15 +88,6 @@ bool WriteTable(const std::string& text) {
   return std::rename(temp.c_str(), TablePath().c_str()) == 0;
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 const char* StateWord(unsigned long state) {
   switch (state) {
     case kServiceRunning: return "Running";
@@ -113,7 +99,7 @@ const char* StateWord(unsigned long state) {
 
 unsigned long StateOfWord(const std::string& word) {
   for (unsigned long state : {kServiceRunning, kServiceStartPending, kServiceStopPending}) {
-    if (SameText(word, StateWord(state))) return state;
+    if (SameAnsiText(word, StateWord(state))) return state;
   }
   return kServiceStopped;
 }
@@ -239,7 +225,7 @@ class SandboxManager : public ServiceManager {
     if (machine.empty()) return true;
     std::string local;
     std::string bare = machine.compare(0, 2, "\\\\") == 0 ? machine.substr(2) : machine;
-    return GetComputerName(local, 256) && SameText(bare, local);
+    return GetComputerName(local, 256) && SameAnsiText(bare, local);
   }
 
   Clock& clock_;

@@ -3,22 +3,11 @@
 #include "os/change_gate.h"
 #include "os/errors.h"
 #include "os/services.h"
-#include "os/unique_handle.h"
+#include "os/handle_owners_win.h"
 
 namespace os {
 
 namespace {
-struct ScHandleTraits {
-  static SC_HANDLE Invalid() noexcept { return nullptr; }
-  static void Close(SC_HANDLE handle) noexcept { ::CloseServiceHandle(handle); }
-};
-using UniqueScHandle = UniqueHandle<SC_HANDLE, ScHandleTraits>;
-
-struct ModuleTraits {
-  static HMODULE Invalid() noexcept { return nullptr; }
-  static void Close(HMODULE module) noexcept { ::FreeLibrary(module); }
-};
-using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 
 class RealClock : public Clock {
  public:

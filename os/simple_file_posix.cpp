@@ -9,21 +9,16 @@
 #include "os/input_file_posix.h"
 #include "os/sandbox_posix.h"
 #include "os/simple_file.h"
-#include "os/unique_handle.h"
+#include "os/handle_owners_posix.h"
 
 namespace os {
 
 namespace {
-struct FileTraits {
-  static FILE* Invalid() noexcept { return nullptr; }
-  static void Close(FILE* f) noexcept { std::fclose(f); }
-};
-using UniqueFile = UniqueHandle<FILE*, FileTraits>;
 
-UniqueFile OpenHost(const std::string& path, const char* mode) {
+UniqueStdFile OpenHost(const std::string& path, const char* mode) {
   std::string host;
-  if (!sandbox::HostPath(path, host)) return UniqueFile();
-  UniqueFile file(std::fopen(host.c_str(), mode));
+  if (!sandbox::HostPath(path, host)) return UniqueStdFile();
+  UniqueStdFile file(std::fopen(host.c_str(), mode));
   if (!file) SetLastError(Win32FromErrno(errno));
   return file;
 }
@@ -35,8 +30,8 @@ bool AppendText(const std::string& path, const std::string& text) {
   if (!sandbox::HostPath(path, host)) return false;
   // Straight to the descriptor: the trace log opens and closes the file for
   // every line, and a stdio stream around one write only adds calls.
-  int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-  if (fd < 0) {
+  UniqueFd fd(::open(host.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+  if (!fd) {
     SetLastError(Win32FromErrno(errno));
     return false;
   }
@@ -48,7 +43,7 @@ bool AppendText(const std::string& path, const std::string& text) {
   }
   bool ok = true;
   for (size_t done = 0; done < bytes.size();) {
-    ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+    ssize_t put = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) {
       ok = false;
@@ -56,7 +51,6 @@ bool AppendText(const std::string& path, const std::string& text) {
     }
     done += static_cast<size_t>(put);
   }
-  ::close(fd);
   return ok;
 }
 
@@ -65,7 +59,7 @@ bool ReadAllBytes(const std::string& path, std::string& bytes) {
     bytes.clear();
     return true;
   }
-  UniqueFile file = OpenHost(path, "rb");
+  UniqueStdFile file = OpenHost(path, "rb");
   if (!file) return false;
   struct stat st;
   if (::fstat(::fileno(file.get()), &st) != 0 || !InputFileReadable(st)) return false;

@@ -4,25 +4,16 @@
 
 #include "os/errors.h"
 #include "os/simple_file.h"
-#include "os/unique_handle.h"
+#include "os/handle_owners_win.h"
 
 namespace os {
 
 namespace {
-struct FileTraits {
-  static FILE* Invalid() noexcept { return nullptr; }
-  static void Close(FILE* f) noexcept { std::fclose(f); }
-};
-using UniqueFile = UniqueHandle<FILE*, FileTraits>;
 
-struct Win32HandleTraits {
-  static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
-};
 }  // namespace
 
 bool AppendText(const std::string& path, const std::string& text) {
-  UniqueFile file(std::fopen(path.c_str(), "a+t"));
+  UniqueStdFile file(std::fopen(path.c_str(), "a+t"));
   if (!file) return false;
   bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
   ok = std::fflush(file.get()) == 0 && ok;
@@ -30,7 +21,7 @@ bool AppendText(const std::string& path, const std::string& text) {
 }
 
 bool ReadAllBytes(const std::string& path, std::string& bytes) {
-  UniqueHandle<HANDLE, Win32HandleTraits> file(
+  UniqueWin32File file(
       ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;

@@ -4,6 +4,7 @@
 // the error that made the caller give up.
 #pragma once
 
+#include <cstdio>
 #include <utility>
 
 #include "os/errors.h"
@@ -50,5 +51,13 @@ class UniqueHandle {
  private:
   T value_;
 };
+
+struct StdFileTraits {
+  static FILE* Invalid() noexcept { return nullptr; }
+  static void Close(FILE* file) noexcept { std::fclose(file); }
+};
+// A C stream; fclose's own result is lost, so a stream whose last writes
+// matter is closed by hand through release().
+using UniqueStdFile = UniqueHandle<FILE*, StdFileTraits>;
 
 }  // namespace os

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "os/case_fold.h"
+
 namespace os {
 
 namespace {
@@ -26,7 +28,7 @@ std::string ToDosPattern(const std::string& pattern) {
   return dos;
 }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+char Upper(char c) { return static_cast<char>(AnsiUpper(static_cast<unsigned char>(c))); }
 
 class Matcher {
  public:

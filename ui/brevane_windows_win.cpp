@@ -7,6 +7,7 @@
 
 #include "engine/engine.h"
 #include "engine/strings.h"
+#include "os/handle_owners_win.h"
 #include "ui/brevane_windows.h"
 #include "ui/dialogs_win.h"
 #include "ui/file_progress_text.h"
@@ -124,10 +125,11 @@ class CWin32Windows : public CBrevaneWindows {
   // services its calls.
   MainWindowOutcome RunWithoutWindows(const std::function<int()>& execute) {
     ran_ = true;
-    HANDLE worker = ::CreateThread(nullptr, 0, WorkerBody,
-                                   const_cast<std::function<int()>*>(&execute), 0, nullptr);
-    if (worker == nullptr) return MainWindowOutcome::kNotShown;
-    while (::MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) ==
+    os::UniqueKernelHandle worker(::CreateThread(
+        nullptr, 0, WorkerBody, const_cast<std::function<int()>*>(&execute), 0, nullptr));
+    if (!worker) return MainWindowOutcome::kNotShown;
+    HANDLE waited = worker.get();
+    while (::MsgWaitForMultipleObjects(1, &waited, FALSE, INFINITE, QS_ALLINPUT) ==
            WAIT_OBJECT_0 + 1) {
       MSG message;
       while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -135,7 +137,6 @@ class CWin32Windows : public CBrevaneWindows {
         ::DispatchMessageA(&message);
       }
     }
-    ::CloseHandle(worker);
     return MainWindowOutcome::kRan;
   }
 

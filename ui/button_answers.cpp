@@ -1,8 +1,7 @@
 #include "ui/button_answers.h"
 
-#include <cctype>
-
 #include "engine/reporter.h"
+#include "os/case_fold.h"
 
 std::vector<ButtonChoice> ButtonsOfStyle(int style) {
   switch (style & 0xF) {
@@ -21,12 +20,6 @@ size_t DefaultButtonOfStyle(int style) {
 }
 
 namespace {
-std::string Lower(const std::string& text) {
-  std::string out;
-  for (char c : text) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 std::string Trimmed(const std::string& text) {
   size_t begin = text.find_first_not_of(" \t\r\n");
   if (begin == std::string::npos) return std::string();
@@ -36,10 +29,10 @@ std::string Trimmed(const std::string& text) {
 }  // namespace
 
 int ButtonFromAnswer(const std::string& answer, const std::vector<ButtonChoice>& buttons) {
-  std::string typed = Lower(Trimmed(answer));
+  std::string typed = os::AnsiUpperCase(Trimmed(answer));
   if (typed.empty()) return 0;
   for (const ButtonChoice& button : buttons) {
-    std::string label = Lower(button.label);
+    std::string label = os::AnsiUpperCase(button.label);
     if (typed == label || (typed.size() == 1 && typed[0] == label[0])) return button.code;
   }
   return 0;

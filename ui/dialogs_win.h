@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "os/handle_owners_win.h"
 #include "ui/dialog_base_win.h"
 
 class CHFS_Reporter;
@@ -96,7 +97,7 @@ class CProgressDlg : public CDialogBase {
   std::function<void()> run_;
   bool closeWhenDone_ = false;
   bool finished_ = false;
-  HANDLE worker_ = nullptr;
+  os::UniqueKernelHandle worker_;
   int position_ = 0;
   int maximum_ = 0;
   bool progressSet_ = false;

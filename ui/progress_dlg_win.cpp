@@ -83,9 +83,9 @@ void CProgressDlg::OnInitDialog() {
   ShowControls();
   ::EnableWindow(::GetDlgItem(hwnd_, IDOK), FALSE);
   finished_ = false;
-  worker_ = ::CreateThread(nullptr, 0, WorkerBody, this, 0, nullptr);
+  worker_.reset(::CreateThread(nullptr, 0, WorkerBody, this, 0, nullptr));
   // Without a worker there is no run to wait for; the window can be closed.
-  if (worker_ == nullptr) ::SendMessageA(hwnd_, kRunEndedMessage, 0, 0);
+  if (!worker_) ::SendMessageA(hwnd_, kRunEndedMessage, 0, 0);
 }
 
 // What was reported before the window opened.
@@ -103,8 +103,7 @@ DWORD WINAPI CProgressDlg::WorkerBody(void* parameter) {
 }
 
 void CProgressDlg::WaitForWorker() {
-  if (worker_ == nullptr) return;
-  ::WaitForSingleObject(worker_, INFINITE);
-  ::CloseHandle(worker_);
-  worker_ = nullptr;
+  if (!worker_) return;
+  ::WaitForSingleObject(worker_.get(), INFINITE);
+  worker_.reset();
 }
