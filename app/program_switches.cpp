@@ -25,7 +25,7 @@ ProgramSwitches ReadProgramSwitches(const std::vector<std::string>& arguments) {
     std::string text = argument;
     if (!text.empty() && (text[0] == '/' || text[0] == '-')) text.erase(0, 1);
     std::string lintPath;
-    ProgramRequest request = RequestOf(os::AnsiUpperCase(text), lintPath);
+    ProgramRequest request = RequestOf(os::UpperCaseAnsi(text), lintPath);
     // The path keeps its own spelling.
     if (!lintPath.empty()) switches.lintPath = text.substr(5);
     if (request > switches.request) switches.request = request;

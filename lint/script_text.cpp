@@ -14,7 +14,7 @@ std::string Trimmed(const std::string& text, size_t begin, size_t end) {
 
 }  // namespace
 
-std::string FoldName(const std::string& name) { return os::AnsiUpperCase(name); }
+std::string FoldName(const std::string& name) { return os::UpperCaseAnsi(name); }
 
 const ScriptEntry* ScriptSection::Find(const std::string& key) const {
   auto found = firstOfKey.find(FoldName(key));

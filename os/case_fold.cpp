@@ -2,7 +2,7 @@
 
 namespace os {
 
-unsigned char AnsiUpper(unsigned char c) noexcept {
+unsigned char UpperCaseAnsiChar(unsigned char c) noexcept {
   if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
   if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
   switch (c) {
@@ -14,15 +14,15 @@ unsigned char AnsiUpper(unsigned char c) noexcept {
   }
 }
 
-std::string AnsiUpperCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(AnsiUpper(static_cast<unsigned char>(c)));
+std::string UpperCaseAnsi(std::string text) {
+  for (char& c : text) c = static_cast<char>(UpperCaseAnsiChar(static_cast<unsigned char>(c)));
   return text;
 }
 
 bool SameAnsiText(const std::string& a, const std::string& b) noexcept {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (AnsiUpper(static_cast<unsigned char>(a[i])) != AnsiUpper(static_cast<unsigned char>(b[i]))) {
+    if (UpperCaseAnsiChar(static_cast<unsigned char>(a[i])) != UpperCaseAnsiChar(static_cast<unsigned char>(b[i]))) {
       return false;
     }
   }

@@ -7,9 +7,9 @@
 
 namespace os {
 
-[[nodiscard]] unsigned char AnsiUpper(unsigned char c) noexcept;
+[[nodiscard]] unsigned char UpperCaseAnsiChar(unsigned char c) noexcept;
 
-[[nodiscard]] std::string AnsiUpperCase(std::string text);
+[[nodiscard]] std::string UpperCaseAnsi(std::string text);
 
 // True when a and b differ at most in case.
 [[nodiscard]] bool SameAnsiText(const std::string& a, const std::string& b) noexcept;

@@ -64,7 +64,7 @@ bool ListedBefore(const FindData& a, const FindData& b) {
   bool aDots = a.name == "." || a.name == "..";
   bool bDots = b.name == "." || b.name == "..";
   if (aDots != bDots) return aDots;
-  return AnsiUpperCase(a.name) < AnsiUpperCase(b.name);
+  return UpperCaseAnsi(a.name) < UpperCaseAnsi(b.name);
 }
 
 bool ListFolder(const std::string& folder, const std::string& pattern, PosixFind& find) {

@@ -47,7 +47,7 @@ std::string Extension(const std::string& path) {
   size_t name = path.find_last_of("\\/:");
   size_t dot = path.rfind('.');
   if (dot == std::string::npos || (name != std::string::npos && dot < name)) return std::string();
-  return AnsiUpperCase(path.substr(dot));
+  return UpperCaseAnsi(path.substr(dot));
 }
 
 bool IsScript(const std::string& path) {
@@ -112,8 +112,8 @@ bool FindProgram(const std::string& name, std::string& host) {
 
 // "cmd /c": the program named cmd or cmd.exe, in any folder.
 bool AsksForInterpreter(const std::vector<std::string>& args) {
-  if (args.size() < 2 || AnsiUpperCase(args[1]) != "/C") return false;
-  const std::string name = AnsiUpperCase(args[0].substr(args[0].find_last_of("\\/:") + 1));
+  if (args.size() < 2 || UpperCaseAnsi(args[1]) != "/C") return false;
+  const std::string name = UpperCaseAnsi(args[0].substr(args[0].find_last_of("\\/:") + 1));
   return name == "CMD" || name == "CMD.EXE";
 }
 

@@ -9,7 +9,7 @@ namespace os {
 namespace {
 
 // The name as SameProfileName compares it.
-std::string FoldName(const std::string& name) { return AnsiUpperCase(name); }
+std::string FoldName(const std::string& name) { return UpperCaseAnsi(name); }
 
 }  // namespace
 

@@ -42,8 +42,8 @@ auto FindValueIn(KeyT& key, const std::string& name) -> decltype(&key.values[0])
 int CompareNames(const std::string& a, const std::string& b) noexcept {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = AnsiUpper(static_cast<unsigned char>(a[i]));
-    unsigned char y = AnsiUpper(static_cast<unsigned char>(b[i]));
+    unsigned char x = UpperCaseAnsiChar(static_cast<unsigned char>(a[i]));
+    unsigned char y = UpperCaseAnsiChar(static_cast<unsigned char>(b[i]));
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;

@@ -28,7 +28,7 @@ std::string ToDosPattern(const std::string& pattern) {
   return dos;
 }
 
-char Upper(char c) { return static_cast<char>(AnsiUpper(static_cast<unsigned char>(c))); }
+char Upper(char c) { return static_cast<char>(UpperCaseAnsiChar(static_cast<unsigned char>(c))); }
 
 class Matcher {
  public:

@@ -29,10 +29,10 @@ std::string Trimmed(const std::string& text) {
 }  // namespace
 
 int ButtonFromAnswer(const std::string& answer, const std::vector<ButtonChoice>& buttons) {
-  std::string typed = os::AnsiUpperCase(Trimmed(answer));
+  std::string typed = os::UpperCaseAnsi(Trimmed(answer));
   if (typed.empty()) return 0;
   for (const ButtonChoice& button : buttons) {
-    std::string label = os::AnsiUpperCase(button.label);
+    std::string label = os::UpperCaseAnsi(button.label);
     if (typed == label || (typed.size() == 1 && typed[0] == label[0])) return button.code;
   }
   return 0;

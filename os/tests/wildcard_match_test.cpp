@@ -33,6 +33,8 @@ TEST(WildcardMatch, WindowsRules) {
       {"*a*b*", "xxbxxaxx", false},
       {"file.txt.", "file.txt", true},
       {"*.c.d", "ab.c.d", true},
+      {"\xE9t\xE9*.txt", "\xC9T\xC9 2.TXT", true},  // letters of code page 1252 fold too
+      {"\xF7.txt", "\xD7.txt", false},              // but the division sign is no letter
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.matches, os::MatchesFilePattern(c.pattern, c.name)) << c.pattern << " vs " << c.name;
