@@ -76,10 +76,8 @@ std::string RenameTarget(const std::string& to, const std::string& toHost) {
 
 bool CheckReplaceable(const std::string& toHost, const struct stat& target) {
   if (S_ISDIR(target.st_mode) || file_state::IsReadOnlyFile(target)) return Fail(kErrorAccessDenied);
-  if (!file_state::DeleteAllowed(target.st_dev, target.st_ino)) return Fail(kErrorSharingViolation);
-  // Windows deletes a file open with delete sharing once its last handle
-  // closes, but does not let another file take its name before that: a
-  // replacing move fails with ERROR_ACCESS_DENIED. (Wine lets it through.)
+  // A file still open, whatever its sharing, cannot be replaced by another
+  // under its name: ERROR_ACCESS_DENIED, on Windows and Wine alike.
   if (file_state::IsOpen(target.st_dev, target.st_ino)) return Fail(kErrorAccessDenied);
   return true;
 }
