@@ -108,7 +108,8 @@ int CHFS_CopyFileGroupToSection::RunFileGroup(const std::string& group) {
   }
   if (result == 0) progress_.End();
   if (reporter != nullptr) {
-    reporter->AddDetailText(result == 0 ? " Success.\r\n" : engine_->Stopping() ? " Stopped.\r\n" : " Fail.\r\n", 0);
+    const char* outcome = result == 0 ? " Success.\r\n" : engine_->Stopping() ? " Stopped.\r\n" : " Fail.\r\n";
+    reporter->AddDetailText(outcome, 0);
   }
   return result;
 }
