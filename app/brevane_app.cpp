@@ -7,6 +7,7 @@
 #include "engine/result_codes.h"
 #include "lint/script_checker.h"
 #include "os/errors.h"
+#include "os/interrupt.h"
 #include "os/machine.h"
 #include "os/simple_file.h"
 #include "sections/section_kinds.h"
@@ -91,7 +92,15 @@ int CBrevaneApp::InitInstance(const std::vector<std::string>& arguments) {
 
   int result = kNoResult;
   MainWindowOutcome outcome =
-      windows_->RunMainWindow(*engine_, [this, &result] { return result = engine_->Execute(); });
+      windows_->RunMainWindow(*engine_, [this, &result] {
+        // From the run's start, Ctrl-C, SIGTERM and the like stop it at a
+        // safe point and roll it back (exit status 2); before, nothing has
+        // changed and they end the program as usual.
+        os::WatchInterrupts();
+        result = engine_->Execute();
+        os::InterruptibleRunEnded();
+        return result;
+      });
   if (outcome == MainWindowOutcome::kCancelled) return kExitCancelled;
   if (outcome == MainWindowOutcome::kNotShown) return kExitStartupFailure;
   if (result == kNoResult) return kExitStartupFailure;

@@ -171,14 +171,18 @@ int CHFS_Engine::Execute() {
   if (record.Overflowed() || !refusedInput_.empty()) result = -1;
   // A hotfix whose record file cannot be written could never be removed:
   // the install counts as failed and is rolled back.
+  // A stop asked for after the last step still comes before the record file:
+  // until that is written the run can be undone, and is.
+  if (result >= 0 && StopRequested("after the last step")) result = BRVN_USERBREAK;
   if (result >= 0 && !flags_.remove && !installRecordPath_.empty() && WriteInstallRecordFile(record) != 0) {
     result = -1;
   }
+  if (stopping_) result = BRVN_USERBREAK;
   if (result < 0) {
     if (reporter_ != nullptr && result != BRVN_USERBREAK) {
       reporter_->Ask(BrevaneString(kIdsInstallFailed), kMbOk | kMbIconError);
     }
-    mainSection.Rollback(mainSectionName_, record);
+    RollBack(mainSection, record);
     ReportOutcome(result);
     return result;
   }

@@ -90,6 +90,14 @@ class CHFS_Engine : public CHFS_LogPort {
   int LoadSavedSymbols(const std::string& file);
   int InitBuiltInSymbols();
 
+  // True when the run is to stop here, at a safe point (between steps,
+  // items or files): a request to stop came from outside (os/interrupt.h).
+  // The first time it logs the cause and where ("before step 3"). False
+  // while the run is being rolled back.
+  [[nodiscard]] bool StopRequested(const std::string& where);
+  // True once StopRequested has stopped the run.
+  [[nodiscard]] bool Stopping() const { return stopping_; }
+
   [[nodiscard]] std::string GetModuleFolder() const { return moduleFolder_; }
   [[nodiscard]] std::string GetScriptPath() const { return scriptPath_; }
   [[nodiscard]] const std::string& InstallRecordPath() const { return installRecordPath_; }
@@ -108,6 +116,9 @@ class CHFS_Engine : public CHFS_LogPort {
   void ShowTraceBox(const std::string& section, const std::string& key, const std::string& value);
   void ReportOutcome(int result);
   int WriteInstallRecordFile(CHFS_InstallRecord& record);
+  // The rollback after a failure or a stop; requests that come meanwhile are
+  // logged and do not end it.
+  void RollBack(CHFS_MainSection& mainSection, CHFS_InstallRecord& record);
 
   SymbolTable globalSymbols_;
   SymbolTable scriptSymbols_;
@@ -125,4 +136,7 @@ class CHFS_Engine : public CHFS_LogPort {
   std::function<void(CHFS_MainSection&)> stepRunnerSetup_;
   static const SectionKindTable kNoSectionKinds;
   const SectionKindTable* sectionKinds_ = &kNoSectionKinds;
+  bool stopping_ = false;
+  bool rollingBack_ = false;
+  int requestsSeen_ = 0;  // stop requests logged so far
 };

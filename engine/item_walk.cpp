@@ -1,3 +1,6 @@
+#include <string>
+
+#include "engine/engine.h"
 #include "engine/result_codes.h"
 #include "engine/section.h"
 #include "platform/c_numbers.h"
@@ -30,6 +33,10 @@ int CHFS_Section::WalkItems(int count, const std::function<ItemMove(int item, in
                            item, sectionName_.c_str(), kMaxItemRuns);
       engine_->NoteScriptError(sectionName_);
       return -1;
+    }
+    if (engine_->StopRequested("before item " + std::to_string(item) + " of section ['" +
+                               sectionName_ + "']")) {
+      return BRVN_USERBREAK;
     }
     ItemMove move = runItem(item, result);
     if (move == ItemMove::kEnd) break;

@@ -1,6 +1,7 @@
 #include "engine/main_section.h"
 
 #include <cstdio>
+#include <string>
 
 #include "engine/result_codes.h"
 #include "engine/section_kinds.h"
@@ -134,6 +135,7 @@ int CHFS_MainSection::Run(const std::string& mainSection, CHFS_InstallRecord& re
   while (step <= stepCount) {
     // A value refused as too long was read as missing: no step may go on with it.
     if (!engine_->RefusedInput().empty()) return -1;
+    if (engine_->StopRequested("before step " + std::to_string(step))) return BRVN_USERBREAK;
     // A full record, or a step run again and again without recording
     // anything, is a dead loop; an unattended run must end.
     if (record.BeginStep(step) != 0 || ++runs[step] > kMaxStepRuns) {
@@ -158,6 +160,10 @@ int CHFS_MainSection::Run(const std::string& mainSection, CHFS_InstallRecord& re
     }
     int handlerResult = handler->Run(session, record);
     engine_->Trace("@@@ Session name ['%s'] return code = %d ", session.c_str(), handlerResult);
+    // A step that stopped part way goes to no event: the run stops.
+    if (engine_->Stopping() || engine_->StopRequested("after step " + std::to_string(step))) {
+      return BRVN_USERBREAK;
+    }
     bool stop = false;
     step = NextStep(step, handlerResult, result, stop);
     if (stop) break;

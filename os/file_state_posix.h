@@ -79,6 +79,8 @@ class SharingLock {
 bool SharingAllows(dev_t dev, ino_t ino, unsigned long access, unsigned long share);
 // True when every open handle of the file shares delete (for delete/rename).
 bool DeleteAllowed(dev_t dev, ino_t ino);
+// True when the file has any open handle.
+bool IsOpen(dev_t dev, ino_t ino);
 void AddOpen(const void* handle, dev_t dev, ino_t ino, unsigned long access, unsigned long share);
 void RemoveOpen(const void* handle);
 

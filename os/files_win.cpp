@@ -173,7 +173,23 @@ bool DeleteFile(const std::string& path) {
 bool MoveFile(const std::string& from, const std::string& to, bool replaceExisting) {
   if (!AllowChange(ChangeKind::kFileRename, from)) return false;
   if (!replaceExisting) return ::MoveFileA(from.c_str(), to.c_str()) != FALSE;
-  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+  WIN32_FILE_ATTRIBUTE_DATA moved = {};
+  const bool known = ::GetFileAttributesExA(from.c_str(), GetFileExInfoStandard, &moved) != FALSE;
+  if (!::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+  // NTFS name tunnelling gives a file that takes a name freed moments ago
+  // the creation time of the file that had it. A move keeps the file's own.
+  WIN32_FILE_ATTRIBUTE_DATA now = {};
+  if (known && ::GetFileAttributesExA(to.c_str(), GetFileExInfoStandard, &now) &&
+      std::memcmp(&now.ftCreationTime, &moved.ftCreationTime, sizeof(FILETIME)) != 0) {
+    HANDLE file = ::CreateFileA(to.c_str(), FILE_WRITE_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      (void)::SetFileTime(file, &moved.ftCreationTime, nullptr, nullptr);
+      ::CloseHandle(file);
+    }
+  }
+  return true;
 }
 
 bool GetDiskFreeSpace(const std::string& folder, DiskSpace& space) {

@@ -76,7 +76,9 @@ std::string RenameTarget(const std::string& to, const std::string& toHost) {
 
 bool CheckReplaceable(const std::string& toHost, const struct stat& target) {
   if (S_ISDIR(target.st_mode) || file_state::IsReadOnlyFile(target)) return Fail(kErrorAccessDenied);
-  if (!file_state::DeleteAllowed(target.st_dev, target.st_ino)) return Fail(kErrorSharingViolation);
+  // A file still open, whatever its sharing, cannot be replaced by another
+  // under its name: ERROR_ACCESS_DENIED, on Windows and Wine alike.
+  if (file_state::IsOpen(target.st_dev, target.st_ino)) return Fail(kErrorAccessDenied);
   return true;
 }
 

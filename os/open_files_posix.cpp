@@ -52,6 +52,14 @@ bool DeleteAllowed(dev_t dev, ino_t ino) {
   return true;
 }
 
+bool IsOpen(dev_t dev, ino_t ino) {
+  std::lock_guard<std::recursive_mutex> guard(g_lock);
+  for (const OpenEntry& open : g_open) {
+    if (open.dev == dev && open.ino == ino) return true;
+  }
+  return false;
+}
+
 void AddOpen(const void* handle, dev_t dev, ino_t ino, unsigned long access, unsigned long share) {
   std::lock_guard<std::recursive_mutex> guard(g_lock);
   g_open.push_back(OpenEntry{handle, dev, ino, access, share});

@@ -1,7 +1,9 @@
 #include <vector>
 
+#include "os/errors.h"
 #include "os/files.h"
 #include "platform/file_ops.h"
+#include "platform/file_replace.h"
 
 namespace platform {
 
@@ -22,36 +24,57 @@ int CopyData(os::NativeHandle from, os::NativeHandle to) {
   }
 }
 
+// Writes the whole copy under the replacement name, with the source's times
+// and attributes, and closes it: what is moved over the target is finished.
+int WriteReplacement(os::NativeHandle from, const std::string& replacement,
+                     const os::FileTimes& times, unsigned long attributes) {
+  {
+    os::UniqueFile to = os::CreateFile(replacement, os::kGenericWrite, os::kShareNone,
+                                       os::kCreateAlways, os::kAttributeNormal);
+    if (!to) return kCopyTargetNotOpened;
+    int result = CopyData(from, to.get());
+    if (result != kCopyOk) return result;
+    // A copy without its source's times or attributes is no faithful copy: a
+    // backup put back with it would come back changed, a read-only file
+    // writable. The times are set through the handle that wrote the data,
+    // after the last write, so closing it keeps them.
+    if (!os::SetFileTime(to.get(), times)) return kCopyFailed;
+  }
+  if (attributes != os::kInvalidFileAttributes && !os::SetFileAttributes(replacement, attributes)) {
+    return kCopyFailed;
+  }
+  return kCopyOk;
+}
+
 }  // namespace
 
 int CopyFileWithTimes(const std::string& source, const std::string& target) {
   if (IsPathTooLong(source)) return kCopySourceNotOpened;
-  if (IsPathTooLong(target)) return kCopyTargetNotOpened;
+  const std::string replacement = ReplacementNameOf(target);
+  if (IsPathTooLong(target) || IsPathTooLong(replacement)) return kCopyTargetNotOpened;
+  // The source stays open until the copy is in place: a copy of a file onto
+  // itself then fails at the move, and nothing changes.
+  os::UniqueFile from = os::CreateFile(source, os::kGenericRead, os::kShareRead, os::kOpenExisting);
+  if (!from) return kCopySourceNotOpened;
   os::FileTimes times;
-  unsigned long attributes = os::kInvalidFileAttributes;
-  {
-    os::UniqueFile from = os::CreateFile(source, os::kGenericRead, os::kShareRead, os::kOpenExisting);
-    if (!from) return kCopySourceNotOpened;
-    bool haveTimes = os::GetFileTime(from.get(), times);
-    attributes = os::GetFileAttributes(source);
-    os::UniqueFile to = os::CreateFile(target, os::kGenericWrite, os::kShareNone,
-                                       os::kCreateAlways, os::kAttributeNormal);
-    // Without a target nothing was copied; reopening it below could find the
-    // old file and report its stale content as a good copy.
-    if (!to) return kCopyTargetNotOpened;
-    int result = CopyData(from.get(), to.get());
-    if (result != kCopyOk) return result;
-    if (!haveTimes) times = os::FileTimes();
+  if (!os::GetFileTime(from.get(), times)) times = os::FileTimes();
+  const unsigned long attributes = os::GetFileAttributes(source);
+  // What a create over the target would refuse is refused before anything
+  // is written; a target open in another program fails at the move.
+  const unsigned long refused = target.empty() ? os::kErrorPathNotFound : ReplaceableError(target);
+  if (refused != 0) {
+    os::SetLastError(refused);
+    return kCopyTargetNotOpened;
   }
-  os::UniqueFile copy = os::CreateFile(target, os::kGenericRead | os::kGenericWrite, os::kShareRead,
-                                       os::kOpenExisting);
-  if (!copy) return kCopyTargetNotOpened;
-  // A copy without its source's times or attributes is no faithful copy: a
-  // backup put back with it would come back changed, a read-only file writable.
-  if (!os::SetFileTime(copy.get(), times)) return kCopyFailed;
-  copy.reset();
-  if (attributes != os::kInvalidFileAttributes && !os::SetFileAttributes(target, attributes)) return kCopyFailed;
-  return kCopyOk;
+  if (!RemoveStaleReplacement(target)) return kCopyTargetNotOpened;
+  int result = WriteReplacement(from.get(), replacement, times, attributes);
+  if (result != kCopyOk) {
+    const unsigned long error = os::LastError();
+    DiscardReplacement(replacement);
+    os::SetLastError(error);
+    return result;
+  }
+  return PutReplacementInPlace(replacement, target) ? kCopyOk : kCopyTargetNotOpened;
 }
 
 }  // namespace platform

@@ -39,9 +39,14 @@ constexpr unsigned long kCopyChunk = 16383;
 // True when the folder exists afterwards; each folder made takes its
 // parent's attributes. A UNC path's server is never created.
 [[nodiscard]] bool CreateFolderTree(const std::string& folder);
-// Copies source over target with the source's three times and attributes.
-// A read-only target is refused (-130) and left as it was. A copy whose
-// times or attributes could not be set is a failure (-110).
+// Copies source over target with the source's three times and attributes,
+// as a whole file: written under the replacement name beside the target
+// (platform/file_replace.h) and moved over it, so the target is never seen
+// part written. A read-only, hidden or system target, a folder, and a target
+// open in another program without delete sharing are refused (-130) and left
+// as they were. A copy whose times or attributes could not be set is a
+// failure (-110). On every failure the target is untouched and no
+// replacement file is left.
 [[nodiscard]] int CopyFileWithTimes(const std::string& source, const std::string& target);
 // Appends folder\name for every file (not folder) that matches pattern
 // directly in folder, hidden and system files included; the count appended.

@@ -1,6 +1,7 @@
 #include "sections/backup_file_section.h"
 
 #include <cstdio>
+#include <string>
 
 #include "engine/result_codes.h"
 #include "os/files.h"
@@ -66,6 +67,10 @@ int CHFS_BackupFileSection::Run(const std::string& sessionName, CHFS_InstallReco
     if (file == kEmptyItem) {
       engine_->Trace("*** Syntax error: %s can not be empty in section ['%s']. ", key.c_str(), sessionName.c_str());
       continue;
+    }
+    if (engine_->StopRequested("before backing up '" + file + "'")) {
+      result = BRVN_USERBREAK;
+      break;
     }
     EnsureBackupFolder(folder);
     progress.Next(file);

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "engine/result_codes.h"
@@ -53,13 +54,17 @@ int CHFS_CopyFileGroupToSection::Run(const std::string& sessionName, CHFS_Instal
     long long number = static_cast<long long>(start) + done;
     if (number > INT_MAX) break;
     int group = static_cast<int>(number);
+    if (engine_->StopRequested("before file group " + std::to_string(group))) {
+      result = BRVN_USERBREAK;
+      break;
+    }
     // Recorded first, so a group that fails half way is still rolled back.
     if (record.AddRecord(group, std::string(), std::string(), std::string()) != 0) {
       result = BRVN_USERBREAK;
       break;
     }
     if (RunFileGroup(GroupName(group)) != 0) {
-      result = kGroupFailed;
+      result = engine_->Stopping() ? BRVN_USERBREAK : kGroupFailed;
       break;
     }
   }
@@ -102,7 +107,10 @@ int CHFS_CopyFileGroupToSection::RunFileGroup(const std::string& group) {
     result = PatchSpec(group, keys, ReadSectionItem(FileKey(spec), 1));
   }
   if (result == 0) progress_.End();
-  if (reporter != nullptr) reporter->AddDetailText(result == 0 ? " Success.\r\n" : " Fail.\r\n", 0);
+  if (reporter != nullptr) {
+    const char* outcome = result == 0 ? " Success.\r\n" : engine_->Stopping() ? " Stopped.\r\n" : " Fail.\r\n";
+    reporter->AddDetailText(outcome, 0);
+  }
   return result;
 }
 
@@ -130,6 +138,8 @@ int CHFS_CopyFileGroupToSection::PatchSpec(const std::string& group, const Group
   }
   int result = 0;
   for (size_t i = 0; i < matched.size() && result == 0; ++i) {
+    // Between files, never within one: each is copied whole or not at all.
+    if (engine_->StopRequested("before file '" + matched[i] + "'")) return BRVN_USERBREAK;
     result = PatchFile(group, keys, matched[i]);
   }
   return result;
@@ -153,7 +163,7 @@ int CHFS_CopyFileGroupToSection::PatchFile(const std::string& group, const Group
   engine_->Trace("[%s : %s%s->%s%s]", name.c_str(), target.c_str(), targetVersion.c_str(),
                  backup.c_str(), backupVersion.c_str());
   progress_.Next(source);
-  int saved = ReplaceFileSafely(target, backup);
+  int saved = platform::CopyFileWithTimes(target, backup);
   if (saved != 0) {
     bool nothingInstalled = saved == platform::kCopySourceNotOpened;
     engine_->Trace("[%s : %s%s->%s%s %s]", name.c_str(), target.c_str(), targetVersion.c_str(),
@@ -163,33 +173,12 @@ int CHFS_CopyFileGroupToSection::PatchFile(const std::string& group, const Group
   }
   engine_->Trace("[%s : %s%s->%s%s]", name.c_str(), source.c_str(), VersionText(source).c_str(),
                  target.c_str(), targetVersion.c_str());
-  if (ReplaceFileSafely(source, target) != 0) {
+  // Whole or not at all: a copy that fails leaves the old target, or none.
+  if (platform::CopyFileWithTimes(source, target) != 0) {
     engine_->Trace("[%s : %s->%s fail]", name.c_str(), source.c_str(), target.c_str());
     return kGroupCopyFailed;
   }
   return 0;
-}
-
-int CHFS_CopyFileGroupToSection::ReplaceFileSafely(const std::string& source, const std::string& target) {
-  std::string safety;
-  if (platform::PathExists(target)) {
-    // A copy that fails part way leaves a broken target; this puts it back.
-    safety = JoinPath(platform::DirectoryOf(target), "$B$_" + platform::FileNameOf(target));
-    (void)platform::CopyFileWithTimes(target, safety);
-  }
-  int result = platform::CopyFileWithTimes(source, target);
-  if (safety.empty()) {
-    // A copy that failed after creating the target must not leave a broken
-    // file where there was none: a rollback would take it for a backup.
-    if (result != platform::kCopyOk && result != platform::kCopySourceNotOpened) {
-      (void)sections::DeleteEvenReadOnly(target);
-    }
-    return result;
-  }
-  if (result != platform::kCopyOk) (void)platform::CopyFileWithTimes(safety, target);
-  // The safety copy has the target's attributes: a read-only one would stay.
-  (void)sections::DeleteEvenReadOnly(safety);
-  return result;
 }
 
 int CHFS_CopyFileGroupToSection::EnsureFolder(const std::string& folder) {

@@ -27,22 +27,21 @@ class CHFS_CopyFileGroupToSection : public CHFS_Section {
  public:
   explicit CHFS_CopyFileGroupToSection(CHFS_Engine* engine);
 
-  // 0, -300 (install record full) or -1100 (a group failed).
+  // 0, -300 (install record full, or the run was asked to stop) or -1100
+  // (a group failed).
   int Run(const std::string& sessionName, CHFS_InstallRecord& record) override;
   // 0 or -1170 (a group's rollback failed).
   int Rollback(const std::string& sessionName, CHFS_InstallRecord& record) override;
 
   // 0, -1130, -1140, -1150 or -1190; -1100 for a group without a Target or
-  // Backup folder, rejected before anything is copied.
+  // Backup folder, rejected before anything is copied; -300 when the run was
+  // asked to stop (between two files).
   int RunFileGroup(const std::string& group);
   // 0 or -1130; backupFolder receives the group's Backup folder (empty for a
   // group without one).
   int RollbackFileGroup(const std::string& group, std::string& backupFolder);
   // 0 when the folder exists or was made, else -1130.
   int EnsureFolder(const std::string& folder);
-  // Copies source over target, putting the old target back when the copy
-  // fails; the copy result (0, -100, -110, -120, -130).
-  int ReplaceFileSafely(const std::string& source, const std::string& target);
 
   // The folder the groups' folders are in; the program's own folder unless a
   // test moves it.

@@ -6,6 +6,7 @@
 
 #include "os/errors.h"
 #include "os/files.h"
+#include "platform/file_replace.h"
 
 namespace {
 
@@ -32,10 +33,9 @@ unsigned long ReadWholeFile(const std::string& path, std::string& bytes) {
   return 0;
 }
 
-// Creates or truncates path and writes text: 0, or the Win32 error code.
-unsigned long WriteWholeFile(const std::string& path, const std::string& text) {
-  os::UniqueFile file = os::CreateFile(path, os::kGenericRead | os::kGenericWrite,
-                                       os::kShareRead | os::kShareWrite, os::kCreateAlways);
+// Writes text under the replacement name beside path: 0, or the Win32 error.
+unsigned long WriteReplacement(const std::string& replacement, const std::string& text) {
+  os::UniqueFile file = os::CreateFile(replacement, os::kGenericWrite, os::kShareNone, os::kCreateAlways);
   if (!file) return os::LastError();
   for (size_t done = 0; done < text.size();) {
     unsigned long want = static_cast<unsigned long>(std::min<size_t>(kChunk, text.size() - done));
@@ -46,6 +46,23 @@ unsigned long WriteWholeFile(const std::string& path, const std::string& text) {
     done += put;
   }
   return 0;
+}
+
+// Puts text in path as a whole file: written beside it and moved over it, so
+// the output is the old file or the new one, never part of one. 0, or the
+// Win32 error, with the old output untouched.
+unsigned long WriteWholeFile(const std::string& path, const std::string& text) {
+  const std::string replacement = platform::ReplacementNameOf(path);
+  // What a create over the output refuses (read-only, hidden, system, a
+  // folder) is refused before anything is written.
+  if (unsigned long refused = platform::ReplaceableError(path)) return refused;
+  if (!platform::RemoveStaleReplacement(path)) return os::LastError();
+  unsigned long error = WriteReplacement(replacement, text);
+  if (error != 0) {
+    platform::DiscardReplacement(replacement);
+    return error;
+  }
+  return platform::PutReplacementInPlace(replacement, path) ? 0 : os::LastError();
 }
 
 }  // namespace

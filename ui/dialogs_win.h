@@ -92,6 +92,8 @@ class CProgressDlg : public CDialogBase {
   void OnInitDialog();
   void ShowControls();
   void WaitForWorker();
+  // Waits for the run to end while serving the worker's calls.
+  void WaitForRunServingCalls();
 
   std::string title_;
   std::function<void()> run_;

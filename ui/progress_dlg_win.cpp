@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "os/interrupt.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -70,6 +71,21 @@ INT_PTR CProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (finished_) ::EndDialog(hwnd_, IDOK);
       return TRUE;
+    case WM_QUERYENDSESSION:
+      // The session may end once the run is over. Before that the run is
+      // asked to stop at its next safe point and roll back, and the session
+      // to wait for it.
+      if (!finished_) os::RequestInterrupt(os::InterruptCause::kSessionEnding);
+      ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, finished_ ? TRUE : FALSE);
+      return TRUE;
+    case WM_ENDSESSION:
+      // Ending all the same: the process ends when this returns, so the
+      // rollback is waited for here.
+      if (wParam != FALSE && !finished_) {
+        os::RequestInterrupt(os::InterruptCause::kSessionEnding);
+        WaitForRunServingCalls();
+      }
+      return TRUE;
     case WM_DESTROY:
       WaitForWorker();
       return FALSE;
@@ -100,6 +116,16 @@ DWORD WINAPI CProgressDlg::WorkerBody(void* parameter) {
   if (self->run_) self->run_();
   ::SendMessageA(self->hwnd_, kRunEndedMessage, 0, 0);
   return 0;
+}
+
+void CProgressDlg::WaitForRunServingCalls() {
+  // The worker's calls to the windows are sent to this thread: they are
+  // served while it waits, or neither could go on.
+  while (worker_ != nullptr &&
+         ::MsgWaitForMultipleObjects(1, &worker_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    MSG message;
+    (void)::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
 }
 
 void CProgressDlg::WaitForWorker() {

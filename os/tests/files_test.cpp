@@ -188,6 +188,28 @@ TEST(CreateFile, OpenFileWithoutDeleteSharingCannotBeDeletedOrMoved) {
   EXPECT_TRUE(os::DeleteFile(file));
 }
 
+// A file still open cannot be replaced by a move, whatever sharing its
+// handle grants: Windows (and Wine) refuse with ERROR_ACCESS_DENIED.
+TEST(MoveFile, ReplacingAnOpenFileIsRefused) {
+  std::string folder = NewTestFolder();
+  std::string target = Write(folder, "open.txt", "old");
+  for (unsigned long share : {0ul, os::kShareRead | os::kShareWrite,
+                              os::kShareRead | os::kShareWrite | os::kShareDelete}) {
+    std::string from = Write(folder, "new.txt", "new");
+    os::UniqueFile open = os::CreateFile(target, os::kGenericRead, share, os::kOpenExisting);
+    ASSERT_TRUE(open.valid()) << share;
+    os::SetLastError(kSentinel);
+    EXPECT_FALSE(os::MoveFile(from, target, true)) << share;
+    EXPECT_EQ(os::kErrorAccessDenied, os::LastError()) << share;
+    open.reset();
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(target, bytes));
+    EXPECT_EQ("old", bytes) << share;
+  }
+  std::string from = Write(folder, "new.txt", "new");
+  EXPECT_TRUE(os::MoveFile(from, target, true)) << "closed, it is replaced";
+}
+
 TEST(FileTimes, AllThreeTimesAreSetAndReadBack) {
   std::string file = Write(NewTestFolder(), "t.txt", "abc");
   os::FileTimes wanted;

@@ -5,6 +5,7 @@
 #include "os/files.h"
 #include "os/tests/os_test_support.h"
 #include "platform/file_ops.h"
+#include "platform/file_replace.h"
 #include "tests/support/test_machine.h"
 
 namespace {
@@ -122,17 +123,84 @@ TEST(CopyFileWithTimes, RefusedTargetLeavesOldContentAndFails) {
 
 namespace {
 
-// Change 3 reopens the copy to set its times, change 4 sets its attributes:
-// a copy that lost either is no copy of its source.
-TEST(CopyFileWithTimes, TimesOrAttributesNotSetFailTheCopy) {
-  for (const char* failing : {"3", "4"}) {
+// The changes of a copy: 1 creates the replacement file, 2 sets its times,
+// 3 its attributes, 4 moves it over the target. Whichever fails, the target
+// is what it was, byte for byte, with its times and attributes, and no
+// replacement file is left; a stale one from an earlier run is cleared first.
+TEST(CopyFileWithTimes, FailingAtAnyChangeLeavesTheOldTargetWhole) {
+  struct Case {
+    const char* failing;
+    int result;
+    bool oldTarget;
+  };
+  const Case cases[] = {
+      {"1", platform::kCopyTargetNotOpened, true}, {"2", platform::kCopyFailed, true},
+      {"3", platform::kCopyFailed, true},          {"4", platform::kCopyTargetNotOpened, true},
+      {"1", platform::kCopyTargetNotOpened, false}, {"4", platform::kCopyTargetNotOpened, false},
+  };
+  os::FileTimes oldTimes;
+  oldTimes.creation = 126500000000000000ull;
+  oldTimes.lastAccess = 126500000200000000ull;
+  oldTimes.lastWrite = 126500000100000000ull;
+  for (const Case& c : cases) {
     std::string folder = NewTestFolder();
-    std::string source = folder + "\\s.txt";
-    ASSERT_TRUE(WriteFileBytes(source, "data"));
-    os_test::FailChangeAt(failing);
-    int result = CopyFileWithTimes(source, folder + "\\t.txt");
+    std::string source = folder + "\\new.dll";
+    std::string target = folder + "\\old.dll";
+    ASSERT_TRUE(WriteFileBytes(source, Pattern(100000)));
+    ASSERT_TRUE(os::SetFileAttributes(source, os::kAttributeReadOnly));
+    if (c.oldTarget) {
+      ASSERT_TRUE(WriteFileBytes(target, "old content"));
+      os::UniqueFile file = os::CreateFile(target, os::kGenericWrite, 0, os::kOpenExisting);
+      ASSERT_TRUE(os::SetFileTime(file.get(), oldTimes));
+    }
+    os_test::FailChangeAt(c.failing);
+    int result = CopyFileWithTimes(source, target);
     os_test::FailChangeAt("");
-    EXPECT_EQ(platform::kCopyFailed, result) << "change " << failing;
+    EXPECT_EQ(c.result, result) << "change " << c.failing;
+    EXPECT_FALSE(testing_support::FileExists(platform::ReplacementNameOf(target))) << c.failing;
+    if (!c.oldTarget) {
+      EXPECT_FALSE(testing_support::FileExists(target)) << c.failing;
+      continue;
+    }
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(target, bytes));
+    EXPECT_EQ("old content", bytes) << c.failing;
+    EXPECT_EQ(oldTimes.lastWrite, TimesOf(target).lastWrite) << c.failing;
+    EXPECT_EQ(0u, os::GetFileAttributes(target) & os::kAttributeReadOnly) << c.failing;
+  }
+  // A replacement left by a killed run, read-only even, is no obstacle.
+  std::string folder = NewTestFolder();
+  std::string target = folder + "\\t.dll";
+  ASSERT_TRUE(WriteFileBytes(folder + "\\s.dll", "fresh"));
+  ASSERT_TRUE(WriteFileBytes(platform::ReplacementNameOf(target), "half a fi"));
+  ASSERT_TRUE(os::SetFileAttributes(platform::ReplacementNameOf(target), os::kAttributeReadOnly));
+  ASSERT_EQ(platform::kCopyOk, CopyFileWithTimes(folder + "\\s.dll", target));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(target, bytes));
+  EXPECT_EQ("fresh", bytes);
+  EXPECT_FALSE(testing_support::FileExists(platform::ReplacementNameOf(target)));
+  EXPECT_EQ(folder + "\\t.dll.~brv", platform::ReplacementNameOf(target));
+}
+
+// A target another handle holds open fails the copy, as a busy file does,
+// and keeps its content, whatever its sharing: Windows lets no file take the
+// name of one still open.
+TEST(CopyFileWithTimes, BusyTargetFailsAndStaysAsItWas) {
+  std::string folder = NewTestFolder();
+  std::string source = folder + "\\s.dll";
+  std::string target = folder + "\\t.dll";
+  ASSERT_TRUE(WriteFileBytes(source, "new"));
+  ASSERT_TRUE(WriteFileBytes(target, "old"));
+  const unsigned long all = os::kShareRead | os::kShareWrite | os::kShareDelete;
+  for (unsigned long share : {0ul, os::kShareRead | os::kShareWrite, all}) {
+    os::UniqueFile busy = os::CreateFile(target, os::kGenericRead, share, os::kOpenExisting);
+    ASSERT_TRUE(busy.valid());
+    EXPECT_EQ(platform::kCopyTargetNotOpened, CopyFileWithTimes(source, target)) << share;
+    busy.reset();
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(target, bytes));
+    EXPECT_EQ("old", bytes) << share;
+    EXPECT_FALSE(testing_support::FileExists(platform::ReplacementNameOf(target))) << share;
   }
 }
 

@@ -94,7 +94,7 @@ TEST(CopyFileGroupTo, ReplacesAndRollsBackNewestGroupAndHighestSpecFirst) {
   ASSERT_EQ(0, p.Run());
   EXPECT_EQ("old tool", Get(p.dir + "\\bak\\g4\\bin\\tool.exe"));
   EXPECT_EQ("new core", Get(core));
-  EXPECT_FALSE(FileExists(p.dir + "\\app\\$B$_core.dll")) << "safety copies are removed";
+  EXPECT_FALSE(FileExists(p.dir + "\\app\\core.dll.~brv")) << "the replacement was moved into place";
 
   EXPECT_EQ(0, p.Rollback());
   EXPECT_EQ("old core", Get(core));
@@ -141,7 +141,7 @@ TEST(CopyFileGroupTo, ReadOnlyTargetIsLeftAsItWas) {
   EXPECT_TRUE(p.f.reporter.Logged("[a.dll : " + p.dir + "\\pkg\\FileGroup1\\a.dll->" + target + " fail]"));
   EXPECT_EQ("old a", Get(target));
   EXPECT_EQ(os::kAttributeReadOnly, section_tests::AttributeBits(target));
-  EXPECT_FALSE(FileExists(p.dir + "\\app\\$B$_a.dll")) << "no read-only safety copy left behind";
+  EXPECT_FALSE(FileExists(p.dir + "\\app\\a.dll.~brv")) << "no replacement left behind";
 }
 
 TEST(CopyFileGroupTo, GroupWithoutTargetOrBackupIsRefusedBeforeCopying) {

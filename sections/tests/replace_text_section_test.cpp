@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
+#include "engine/tests/change_faults.h"
 #include "engine/tests/engine_fixture.h"
 #include "sections/replace_text_section.h"
 
@@ -84,6 +88,27 @@ TEST(ReplaceTextSectionTest, ALargeTemplateComesOutWhole) {
   TemplateFixture t(in);
   EXPECT_EQ(t.section.Run("T", t.record), 0);
   EXPECT_TRUE(t.Output() == out) << "output of " << t.Output().size() << " bytes";
+}
+
+// An output is the old file or the whole new one: with each change call of
+// the write refused in turn, it is one or the other, and nothing else is
+// left beside it.
+TEST(ReplaceTextSectionTest, OutputIsTheOldFileOrTheWholeNewOne) {
+  TemplateFixture t(std::string(200000, 'a') + "%NAME%");
+  const std::string whole = std::string(200000, 'a') + "World";
+  int kept = 0;
+  for (int n = 1; n <= 4; ++n) {
+    WriteFileBytes(t.output, "old output");
+    testing_support::FailChangeCall(n);
+    (void)t.section.Run("T", t.record);
+    testing_support::FailChangeCall(0);
+    const std::string now = t.Output();
+    kept += now == "old output" ? 1 : 0;
+    EXPECT_TRUE(now == "old output" || now == whole) << "change " << n << ": " << now.size();
+    EXPECT_EQ(testing_support::FileNamesIn(t.f.folder),
+              (std::set<std::string>{"HotFix.ini", "in.tpl", "out.txt"})) << n;
+  }
+  EXPECT_EQ(2, kept) << "the write and the move can each fail";
 }
 
 }  // namespace

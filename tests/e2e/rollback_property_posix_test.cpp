@@ -55,7 +55,6 @@ const std::vector<Allowed> kAfterFailedInstall = {
 std::vector<Allowed> AfterRemoval() {
   std::vector<Allowed> allowed = kAfterFailedInstall;
   allowed.insert(allowed.end(), {
-      {"added", "file *\\$B$_*", "the safety copy beside a replaced file is deleted once, unchecked"},
       {"added", "file C:\\TEMP\\TMP*.TMP", "a temporary copy of an INI file is deleted once, unchecked"},
       {"added", "file *\\Fix\\Program\\*", "backup folders go once their files are back; unchecked"},
       {"added", "file *\\Fix\\Data\\*", "backup folders go once their files are back; unchecked"},
@@ -73,7 +72,6 @@ const std::vector<Allowed> kAfterRemoval = AfterRemoval();
 const std::vector<Allowed> kRiddenOver = {
     {"removed", "file *\\App\\run.txt", "a command that cannot start counts as run (only -300 fails)"},
     {"changed", "file *\\App\\app.ini", "a symbol whose descriptor cannot be read is empty (logged)"},
-    {"added", "file *\\$B$_*", "the safety copy beside a replaced file is deleted once, unchecked"},
     {"changed", "file *\\App\\app.ini.bak", "the .bak of an INI file is kept once, unchecked"},
     {"removed", "file *\\App\\app.ini.bak", "the .bak of an INI file is kept once, unchecked"},
 };

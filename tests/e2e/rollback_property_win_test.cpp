@@ -32,7 +32,6 @@ const std::vector<Allowed> kAfterFailedInstall = {
     {"added", "folder *\\App\\sub", "folders a file group made for its files stay"},
     {"added", "file *\\App\\sub\\new.dat", "a file group's file without a predecessor stays"},
     {"retimed", "file *\\App\\app.ini", "INI entries put back are written again: new times, same bytes"},
-    {"added", "file *\\App\\$B$_*", "the safety copy beside a replaced file is deleted once, unchecked"},
 };
 
 // A removal, or a removal run again after one failed, may leave beyond that

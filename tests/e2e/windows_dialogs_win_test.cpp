@@ -463,3 +463,50 @@ TEST(WindowsDialogsTest, FolderBrowserOffersAStartingFolderNotMadeYet) {
 }
 
 }  // namespace
+
+namespace {
+
+// The end of the Windows session while the run goes on: the progress window
+// answers "not yet", the run stops at its next safe point (here once the
+// question on the screen is answered, before the step that would write the
+// INI file), is rolled back and ends as stopped.
+TEST(WindowsDialogsTest, SessionEndingStopsTheRunAtTheNextSafePoint) {
+  if (NoDisplay()) GTEST_SKIP() << "DISPLAY is unset: Wine has no X display for the windows";
+  const std::string ini = testing_support::NewTestFolder() + "\\out.ini";
+  std::string script = kScript;
+  script.replace(script.find("StepCount=1"), 11, "StepCount=2\r\nStep2.Section=ProductInstall.UpdateINI");
+  PackageFixture package(script + "[ProductInstall.UpdateINI]\r\nItemCount=1\r\nItem1.Key=INI:" + ini +
+                         ",Main,Name\r\nItem1.Value=%USERNAME%\r\n");
+  std::string before;
+  testing_support::ReadFileBytes(PackageFixture::kLogPath, before);
+  std::string program = testing_support::BuiltProgramPath();
+  program = package.Folder() + program.substr(program.rfind('\\'));
+  RunningProgram run(program, package.Folder());
+  ASSERT_TRUE(run.Started());
+  HWND main = WaitForDialog(run, "Dialog Setup");
+  ASSERT_NE(main, nullptr) << "no main window";
+  Press(main, IDOK);
+  HWND progress = WaitForDialog(run, "Dialog Progress");
+  ASSERT_NE(progress, nullptr) << "no progress window";
+  HWND input = WaitForDialog(run, "Ostrel Install package");
+  ASSERT_NE(input, nullptr) << "no input window";
+
+  DWORD_PTR answer = 1;
+  ASSERT_NE(0, ::SendMessageTimeoutA(progress, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
+  EXPECT_EQ(0u, answer) << "the session is asked to wait for the run";
+  Press(input, IDOK);
+  ASSERT_TRUE(WaitUntilEnabled(::GetDlgItem(progress, IDOK))) << "the run did not end";
+  EXPECT_NE(TextOf(::GetDlgItem(progress, 1004)).find("Installation terminated by user!"), std::string::npos);
+  ASSERT_NE(0, ::SendMessageTimeoutA(progress, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
+  EXPECT_EQ(1u, answer) << "the run is over: the session may end";
+  Press(progress, IDOK);
+  EXPECT_EQ(run.Wait(kWaitMs), 2);
+  EXPECT_FALSE(testing_support::FileExists(ini)) << "the step after the stop never ran";
+  std::string after;
+  testing_support::ReadFileBytes(PackageFixture::kLogPath, after);
+  const std::string log = after.substr(before.size());
+  EXPECT_NE(log.find("*** Interrupted: Windows session ending; stopping "), std::string::npos) << log;
+  EXPECT_NE(log.find("*** Interrupted run rolled back."), std::string::npos) << log;
+}
+
+}  // namespace
