@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "os/change_gate.h"
 #include "os/errors.h"
 #include "os/simple_file.h"
 #include "os/unique_handle.h"
@@ -22,11 +23,20 @@ struct Win32HandleTraits {
 }  // namespace
 
 bool AppendText(const std::string& path, const std::string& text) {
+  ChangeCheckpoint();
   UniqueFile file(std::fopen(path.c_str(), "a+t"));
   if (!file) return false;
   bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
   ok = std::fflush(file.get()) == 0 && ok;
   return ok;
+}
+
+bool SyncFile(const std::string& path) {
+  UniqueHandle<HANDLE, Win32HandleTraits> file(
+      ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  return ::FlushFileBuffers(file.get()) != 0;
 }
 
 bool ReadAllBytes(const std::string& path, std::string& bytes) {

@@ -29,6 +29,11 @@ int CHFS_BackupFileSection::SaveFile(int item, const std::string& file, const st
     // Copying to no name fails as the copy would: -100 when the file is not
     // there, -130 otherwise.
     saved.clear();
+  } else {
+    // Made by the name call: a run killed before the entry below is written
+    // must not leave it behind.
+    record.NoteCreatedFile(saved);
+    record.NoteReplacedFile(saved);
   }
   int copied = platform::CopyFileWithTimes(file, saved);
   engine_->Trace("Backup file from '%s' to '%s'. result=%d", file.c_str(), saved.c_str(), copied);
@@ -100,6 +105,7 @@ int CHFS_BackupFileSection::Rollback(const std::string& sessionName, CHFS_Instal
     }
     // The saved copy carries the file's attributes; a read-only or hidden
     // file must still take its old content back.
+    record.NoteReplacedFile(file);
     unsigned long attributes = sections::MakeReplaceable(file);
     int restored = platform::CopyFileWithTimes(saved, file);
     engine_->Trace("Restore file from '%s' to '%s'. result=%d", saved.c_str(), file.c_str(), restored);
@@ -107,6 +113,12 @@ int CHFS_BackupFileSection::Rollback(const std::string& sessionName, CHFS_Instal
       sections::PutAttributesBack(file, attributes);
       return restored;
     }
+    // The file is back: the journal learns it before the saved copy goes,
+    // whose attributes are cleared first. A run killed in between must not
+    // restore the file again from a copy that lost them; its recovery
+    // deletes the copy instead.
+    record.ConfirmUndone();
+    record.NoteCreatedFile(saved);
     (void)sections::DeleteEvenReadOnly(saved);
   }
   return 0;

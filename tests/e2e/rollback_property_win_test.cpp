@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -188,6 +189,88 @@ TEST_F(RollbackPropertyWin, EveryFailingChangeOfTheRemovalCanBeResumed) {
     EXPECT_TRUE(unexpected.empty()) << call << ", exit " << run.exitCode << "\n" << unexpected;
   }
   std::printf("removals that failed and were run again: %zu\n", resumed);
+}
+
+// Kills (BREVANE_KILL_AT=N before the Nth change, N+ after it), then the
+// package run again: the machine ends installed with a record whose removal
+// takes everything back. Every run costs about a second under Wine, so a
+// printed sample of the points runs unless BREVANE_FULL_SWEEP=1.
+std::vector<std::string> KillPoints(size_t points) {
+  std::vector<std::string> all;
+  for (size_t n = 1; n <= points; ++n) {
+    all.push_back(std::to_string(n));
+    all.push_back(std::to_string(n) + "+");
+  }
+  const char* full = std::getenv("BREVANE_FULL_SWEEP");
+  if ((full != nullptr && std::string(full) == "1") || all.size() <= 3) return all;
+  // The first, one in the middle and the last, one of them after its change.
+  return {all[0], all[all.size() / 2 + 1], all.back()};
+}
+
+std::string Joined(const std::vector<std::string>& points) {
+  std::string text;
+  for (const std::string& point : points) text += (text.empty() ? "" : " ") + point;
+  return text;
+}
+
+constexpr int kKilled = 137;
+
+TEST_F(RollbackPropertyWin, EveryKilledInstallIsRecoveredByTheNextRun) {
+  const std::string record = "\\Records\\fix.rec";
+  Build();
+  std::vector<std::string> calls;
+  ASSERT_NO_FATAL_FAILURE(ListFaultPoints({"/s"}, calls));
+  const std::vector<std::string> points = KillPoints(calls.size());
+  std::printf("install: %zu change points, killed at %s\n", calls.size(), Joined(points).c_str());
+  int recovered = 0;
+  for (const std::string& at : points) {
+    Build();
+    const Snapshot original = Take();
+    testing_support::SetEnvironment("BREVANE_KILL_AT", at);
+    ProgramRun killed = package->Run({"/s"});
+    testing_support::SetEnvironment("BREVANE_KILL_AT", "");
+    EXPECT_EQ(kKilled, killed.exitCode) << at;
+    const bool complete = testing_support::FileExists(dir + record);
+    EXPECT_EQ(complete ? 7 : 0, RunWith("").exitCode) << at << "\n" << package->Log();
+    if (package->LogHas("Recovery: ")) ++recovered;
+    EXPECT_EQ(0, RunWith("", {"/U:" + dir + record, "/s"}).exitCode) << at << "\n" << package->Log();
+    std::string unexpected =
+        machine_snapshot::Unexpected(machine_snapshot::Compare(original, Take()), kAfterRemoval);
+    EXPECT_TRUE(unexpected.empty()) << at << "\n" << unexpected;
+    EXPECT_FALSE(testing_support::FileExists(dir + record + ".journal")) << at;
+  }
+  std::printf("install: %zu kills, %d recovered from the journal\n", points.size(), recovered);
+}
+
+TEST_F(RollbackPropertyWin, EveryKilledRemovalIsFinishedByTheNextRun) {
+  const std::string record = "\\Records\\fix.rec";
+  Build();
+  ASSERT_EQ(0, RunWith("").exitCode) << package->Log();
+  std::vector<std::string> calls;
+  ASSERT_NO_FATAL_FAILURE(ListFaultPoints({"/U:" + dir + record, "/s"}, calls));
+  const std::vector<std::string> points = KillPoints(calls.size());
+  std::printf("removal: %zu change points, killed at %s\n", calls.size(), Joined(points).c_str());
+  int recovered = 0;
+  for (const std::string& at : points) {
+    Build();
+    const Snapshot original = Take();
+    ASSERT_EQ(0, RunWith("").exitCode) << at << "\n" << package->Log();
+    testing_support::SetEnvironment("BREVANE_KILL_AT", at);
+    ProgramRun killed = package->Run({"/U:" + dir + record, "/s"});
+    testing_support::SetEnvironment("BREVANE_KILL_AT", "");
+    EXPECT_EQ(kKilled, killed.exitCode) << at;
+    const bool done = !testing_support::FileExists(dir + record) &&
+                      !testing_support::FileExists(dir + record + ".journal");
+    EXPECT_EQ(done ? 3 : 0, RunWith("", {"/U:" + dir + record, "/s"}).exitCode) << at << "\n"
+                                                                                << package->Log();
+    if (package->LogHas("Recovery: ")) ++recovered;
+    std::string unexpected =
+        machine_snapshot::Unexpected(machine_snapshot::Compare(original, Take()), kAfterRemoval);
+    EXPECT_TRUE(unexpected.empty()) << at << "\n" << unexpected;
+    EXPECT_FALSE(testing_support::FileExists(dir + record)) << at;
+    EXPECT_FALSE(testing_support::FileExists(dir + record + ".journal")) << at;
+  }
+  std::printf("removal: %zu kills, %d recovered from the journal\n", points.size(), recovered);
 }
 
 }  // namespace
