@@ -14,6 +14,12 @@ using CreatedFileObserver = void (*)(void* context, const std::string& path);
 CreatedFileObserver SetCreatedFileObserver(CreatedFileObserver observer, void* context,
                                            void** previousContext);
 
+// GetTempFileName's "<folder>\<prefix><hex>.TMP", made empty, but its name
+// is noted before the file is made, so a run killed just after making it
+// leaves nothing its recovery does not know of. False, with the last error
+// set, when no file could be made.
+bool CreateNotedTempFile(const std::string& folder, const std::string& prefix, std::string& name);
+
 // Tells the observer, if any, that path was just created by this run.
 void NoteCreatedFile(const std::string& path);
 

@@ -95,7 +95,5 @@ int ApplyTempINICopy(const std::string& copy, const std::string& file) {
 bool MakeTempFileBeside(const std::string& path, std::string& temp) {
   std::string folder = platform::DirectoryOf(path);
   if (folder.empty()) folder = ".";
-  if (os::GetTempFileName(folder, "BRV", 0, temp) == 0) return false;
-  platform::NoteCreatedFile(temp);
-  return true;
+  return platform::CreateNotedTempFile(folder, "BRV", temp);
 }

@@ -5,6 +5,7 @@
 #include "engine/result_codes.h"
 #include "os/files.h"
 #include "platform/c_numbers.h"
+#include "platform/created_files.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
 #include "sections/file_progress.h"
@@ -23,16 +24,15 @@ void CHFS_BackupFileSection::EnsureBackupFolder(const std::string& folder) {
 int CHFS_BackupFileSection::SaveFile(int item, const std::string& file, const std::string& folder,
                                      CHFS_InstallRecord& record) {
   std::string saved;
-  if (os::GetTempFileName(folder, "BAK", 0, saved) == 0) {
+  if (!platform::CreateNotedTempFile(folder, "BAK", saved)) {
     engine_->Trace("*** Warning: No backup file name can be made in '%s'. lasterror=%lu",
                    folder.c_str(), os::LastError());
     // Copying to no name fails as the copy would: -100 when the file is not
     // there, -130 otherwise.
     saved.clear();
   } else {
-    // Made by the name call: a run killed before the entry below is written
-    // must not leave it behind.
-    record.NoteCreatedFile(saved);
+    // Noted as made when it was (a run killed before the entry below is
+    // written must not leave it behind); the copy is written into it.
     record.NoteReplacedFile(saved);
   }
   int copied = platform::CopyFileWithTimes(file, saved);

@@ -7,6 +7,7 @@
 
 #include "engine/result_codes.h"
 #include "os/files.h"
+#include "os/replacement_name.h"
 #include "platform/c_numbers.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
@@ -162,7 +163,7 @@ int CHFS_CopyFileGroupToSection::PatchFile(const std::string& group, const Group
     // A new file of the hotfix goes when a killed install is recovered.
     if (!platform::PathExists(target)) record_->NoteCreatedFile(target);
   }
-  int saved = ReplaceFileSafely(target, backup);
+  int saved = SaveWhole(target, backup);
   if (saved != 0) {
     bool nothingInstalled = saved == platform::kCopySourceNotOpened;
     engine_->Trace("[%s : %s%s->%s%s %s]", name.c_str(), target.c_str(), targetVersion.c_str(),
@@ -177,6 +178,15 @@ int CHFS_CopyFileGroupToSection::PatchFile(const std::string& group, const Group
     return kGroupCopyFailed;
   }
   return 0;
+}
+
+int CHFS_CopyFileGroupToSection::SaveWhole(const std::string& file, const std::string& backup) {
+  if (!platform::PathExists(file)) return platform::kCopySourceNotOpened;
+  const std::string part = backup + os::kReplacementSuffix;
+  int result = platform::CopyFileWithTimes(file, part);
+  if (result == platform::kCopyOk && !os::MoveFile(part, backup, true)) result = platform::kCopyFailed;
+  if (result != platform::kCopyOk) (void)sections::DeleteEvenReadOnly(part);
+  return result;
 }
 
 int CHFS_CopyFileGroupToSection::ReplaceFileSafely(const std::string& source, const std::string& target) {

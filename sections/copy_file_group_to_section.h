@@ -43,6 +43,10 @@ class CHFS_CopyFileGroupToSection : public CHFS_Section {
   // Copies source over target, putting the old target back when the copy
   // fails; the copy result (0, -100, -110, -120, -130).
   int ReplaceFileSafely(const std::string& source, const std::string& target);
+  // The saved copy of file, written under its replacement name and moved to
+  // backup: a run killed part way leaves no half copy that a rollback would
+  // take for the original (the recovery deletes the partial one).
+  int SaveWhole(const std::string& file, const std::string& backup);
 
   // The folder the groups' folders are in; the program's own folder unless a
   // test moves it.

@@ -511,4 +511,22 @@ TEST_F(RollbackProperty, EveryKilledRemovalIsFinishedByTheNextRun) {
   counts.Print("removal");
 }
 
+// A second install of an installed hotfix would take the patched files for
+// the originals: it stops before changing anything, and the first install
+// stays removable.
+TEST_F(RollbackProperty, ASecondInstallStopsWithSevenAndTheFirstStaysRemovable) {
+  const Snapshot original = Take();
+  ASSERT_EQ(0, RunWith("", {"/s"}).exitCode) << package->Log();
+  const Snapshot installed = Take();
+  ProgramRun again = RunWith("", {"/s"});
+  EXPECT_EQ(7, again.exitCode);
+  const std::string message = "***Error: This hotfix is already installed (install record file '" + Record() +
+                              "'): nothing was changed. To install it again, remove it first with /U:" + Record();
+  EXPECT_NE(std::string::npos, again.output.find(message)) << again.output;
+  EXPECT_TRUE(package->LogHas(message));
+  ExpectNoneOf(machine_snapshot::Compare(installed, Take()), {}, "installed again");
+  EXPECT_EQ(0, Remove("").exitCode) << package->Log();
+  ExpectNoneOf(machine_snapshot::Compare(original, Take()), kAfterRemoval, "removed");
+}
+
 }  // namespace
