@@ -86,6 +86,7 @@ int RecoverInstallJournal(CHFS_Engine& engine, CHFS_MainSection& steps, const st
   CHFS_Journal journal(path);
   if (!journal.Begin(CHFS_Journal::Kind::kInstall, true)) return -1;
   interrupted.AttachJournal(&journal);
+  CreatedFilesNoted createdFiles(interrupted);
   int walk = steps.Rollback(engine.MainSectionName(), interrupted);
   const bool complete = walk == 0 && interrupted.size() == 0 && !interrupted.JournalFailed();
   if (!complete) {

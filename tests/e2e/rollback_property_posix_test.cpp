@@ -65,6 +65,7 @@ std::vector<Allowed> AfterRemoval() {
       {"added", "file *\\App\\run.txt", "a rollback command that cannot start counts as run (only -300 fails)"},
       {"added", "file *\\Records\\fix.rec", "a record file that cannot be deleted after a complete removal "
                                               "stays, with a warning in the log"},
+      {"added", "file *\\Records\\fix.rec.journal", "so does its journal (the next run deletes both)"},
   });
   return allowed;
 }

@@ -7,6 +7,7 @@
 // package is small.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -45,6 +46,7 @@ std::vector<Allowed> AfterRemoval() {
       {"added", "folder *\\Fix\\Files*", "backup folders go once their files are back; unchecked"},
       {"added", "file *\\Records\\fix.rec", "a record file that cannot be deleted after a complete removal "
                                               "stays, with a warning in the log"},
+      {"added", "file *\\Records\\fix.rec.journal", "so does its journal (the next run deletes both)"},
   });
   return allowed;
 }
@@ -203,8 +205,14 @@ std::vector<std::string> KillPoints(size_t points) {
   }
   const char* full = std::getenv("BREVANE_FULL_SWEEP");
   if ((full != nullptr && std::string(full) == "1") || all.size() <= 3) return all;
-  // The first, one in the middle and the last, one of them after its change.
-  return {all[0], all[all.size() / 2 + 1], all.back()};
+  // Eight spread over all, before and after changes, the last among them.
+  std::vector<std::string> sample;
+  const size_t stride = all.size() / 8 + 1;
+  for (size_t i = 0, k = 0; i < all.size(); i += stride, ++k) {
+    sample.push_back(all[std::min(all.size() - 1, i + k % 2)]);
+  }
+  if (sample.back() != all.back()) sample.push_back(all.back());
+  return sample;
 }
 
 std::string Joined(const std::vector<std::string>& points) {
