@@ -5,10 +5,10 @@
 
 #include "app/program_switches.h"
 #include "engine/journal.h"
+#include "engine/journal_recovery.h"
 #include "engine/result_codes.h"
 #include "lint/script_checker.h"
 #include "os/errors.h"
-#include "os/files.h"
 #include "os/machine.h"
 #include "os/simple_file.h"
 #include "sections/section_kinds.h"
@@ -83,7 +83,7 @@ bool CBrevaneApp::RemovalFinishedEarlier() {
                                "'; run the install again to roll it back.");
     return false;
   }
-  if (!os::DeleteFile(journal)) return false;
+  if (!DeleteJournal(*engine_, journal, JournalEnd::kRemovalFinished)) return false;
   LogAndShow(*traceLog_, "Recovery: the removal was finished by an earlier run; journal '" + journal +
                              "' deleted.");
   return true;

@@ -428,10 +428,10 @@ struct KillCounts {
 std::string KillPoint(size_t n, bool after) { return std::to_string(n) + (after ? "+" : ""); }
 
 // Every point with BREVANE_FULL_SWEEP=1 (some minutes); else a spread of
-// about a dozen, the first and the last among them, printed.
+// about six, the first and the last among them, printed.
 std::vector<size_t> SweptPoints(size_t points, const char* what) {
   const char* full = std::getenv("BREVANE_FULL_SWEEP");
-  const size_t stride = full != nullptr && std::string(full) == "1" ? 1 : std::max<size_t>(1, points / 12);
+  const size_t stride = full != nullptr && std::string(full) == "1" ? 1 : std::max<size_t>(1, points / 6);
   std::vector<size_t> chosen;
   std::string text;
   for (size_t n = 1; n <= points; n += stride) chosen.push_back(n);

@@ -195,8 +195,8 @@ TEST_F(RollbackPropertyWin, EveryFailingChangeOfTheRemovalCanBeResumed) {
 
 // Kills (BREVANE_KILL_AT=N before the Nth change, N+ after it), then the
 // package run again: the machine ends installed with a record whose removal
-// takes everything back. Every run costs about a second under Wine, so a
-// printed sample of the points runs unless BREVANE_FULL_SWEEP=1.
+// takes everything back. Every run starts a Windows process, so a printed
+// sample of the points runs unless BREVANE_FULL_SWEEP=1.
 std::vector<std::string> KillPoints(size_t points) {
   std::vector<std::string> all;
   for (size_t n = 1; n <= points; ++n) {
