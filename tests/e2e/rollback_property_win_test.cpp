@@ -209,7 +209,7 @@ std::vector<std::string> KillPoints(size_t points) {
   std::vector<std::string> sample;
   const size_t stride = all.size() / 8 + 1;
   for (size_t i = 0, k = 0; i < all.size(); i += stride, ++k) {
-    sample.push_back(all[std::min(all.size() - 1, i + k % 2)]);
+    sample.push_back(all[std::min(all.size() - 1, i - i % 2 + k % 2)]);
   }
   if (sample.back() != all.back()) sample.push_back(all.back());
   return sample;
