@@ -4,6 +4,8 @@
 #include <new>
 
 #include "app/program_switches.h"
+#include "engine/journal.h"
+#include "engine/journal_recovery.h"
 #include "engine/result_codes.h"
 #include "lint/script_checker.h"
 #include "os/errors.h"
@@ -57,6 +59,37 @@ bool CBrevaneApp::ScriptReadable() {
   return false;
 }
 
+namespace {
+void LogAndShow(CHFS_TraceLog& log, const std::string& line) {
+  log.WriteLog(line);
+  std::printf("%s\n", line.c_str());
+}
+}  // namespace
+
+bool CBrevaneApp::AlreadyInstalled() {
+  const std::string& record = engine_->InstallRecordPath();
+  if (flags_.remove || record.empty() || !os::PathExists(record)) return false;
+  LogAndShow(*traceLog_, "***Error: This hotfix is already installed (install record file '" + record +
+                             "'): nothing was changed. To install it again, remove it first with /U:" +
+                             record);
+  return true;
+}
+
+bool CBrevaneApp::RemovalFinishedEarlier() {
+  const std::string journal = CHFS_Journal::PathFor(flags_.recordPath);
+  CHFS_Journal::Contents contents;
+  if (!CHFS_Journal::Read(journal, contents)) return false;
+  if (contents.kind != CHFS_Journal::Kind::kRemove) {
+    LogAndShow(*traceLog_, "*** Recovery: an interrupted install left the journal '" + journal +
+                               "'; run the install again to roll it back.");
+    return false;
+  }
+  if (!DeleteJournal(*engine_, journal, JournalEnd::kRemovalFinished)) return false;
+  LogAndShow(*traceLog_, "Recovery: the removal was finished by an earlier run; journal '" + journal +
+                             "' deleted.");
+  return true;
+}
+
 int CBrevaneApp::InitInstance(const std::vector<std::string>& arguments) {
   CBrevaneCommandLineInfo::Parse(arguments, flags_);
   const ProgramSwitches switches = ReadProgramSwitches(arguments);
@@ -81,6 +114,7 @@ int CBrevaneApp::InitInstance(const std::vector<std::string>& arguments) {
   engine_->SetSectionKinds(AllSectionKinds());
 
   if (!flags_.recordPath.empty() && !os::PathExists(flags_.recordPath)) {
+    if (RemovalFinishedEarlier()) return kExitSuccess;
     char line[kTraceBufferSize];
     std::snprintf(line, sizeof(line), "***Error: Can't open Install record file ('%s')",
                   flags_.recordPath.c_str());
@@ -89,6 +123,7 @@ int CBrevaneApp::InitInstance(const std::vector<std::string>& arguments) {
     return kExitRecordFileNotFound;
   }
   if (!flags_.remove && !ScriptReadable()) return kExitStartupFailure;
+  if (AlreadyInstalled()) return kExitAlreadyInstalled;
 
   int result = kNoResult;
   MainWindowOutcome outcome =

@@ -20,6 +20,8 @@ enum BrevaneExitStatus : int {
   kExitRecordFileNotFound = 3,
   kExitCancelled = 4,
   kExitStartupFailure = 5,
+  // 6 is kept for a rollback that could not undo everything.
+  kExitAlreadyInstalled = 7,
 };
 
 class CBrevaneApp {
@@ -37,6 +39,18 @@ class CBrevaneApp {
 
   // The exit status for a run's result code.
   static int ExitStatusForResult(int result);
+
+ private:
+  // Before an install: its install record file exists, so the hotfix is
+  // installed and a second run would take the patched files for the
+  // originals. True (logged and shown) when the run must stop with 7.
+  bool AlreadyInstalled();
+  // A removal whose install record file is missing: a journal the removal
+  // left when it was killed after deleting the record file is deleted, and
+  // the removal counts as done. False when there was no such journal.
+  bool RemovalFinishedEarlier();
+
+ public:
 
  private:
   // False, with a log line and a line on standard output, when the script

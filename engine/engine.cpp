@@ -6,6 +6,7 @@
 #include "descriptors/value_queries.h"
 #include "engine/builtin_symbols.h"
 #include "engine/install_record.h"
+#include "engine/journal_recovery.h"
 #include "engine/main_section.h"
 #include "engine/result_codes.h"
 #include "engine/strings.h"
@@ -164,25 +165,34 @@ int CHFS_Engine::Execute() {
   CHFS_MainSection mainSection(this);
   if (stepRunnerSetup_) stepRunnerSetup_(mainSection);
   CHFS_InstallRecord record(this);
-  int result = mainSection.Run(mainSectionName_, record);
+  // An install keeps its entries in the journal beside the install record
+  // file as it goes (engine/journal.h); a removal journals in its Rollback step.
+  const bool journaled = !flags_.remove && !installRecordPath_.empty();
+  CHFS_Journal journal(journaled ? CHFS_Journal::PathFor(installRecordPath_) : std::string());
+  int result = StartInstallJournal(*this, mainSection, journal, record);
+  CreatedFilesNoted createdFiles(record);
+  if (result == 0) result = mainSection.Run(mainSectionName_, record);
   // A change the record could not hold could never be undone, and a value
   // refused as too long was read as missing: failed, not stopped by the
   // user, even when the script's events went on.
-  if (record.Overflowed() || !refusedInput_.empty()) result = -1;
+  if (record.Overflowed() || record.JournalFailed() || !refusedInput_.empty()) result = -1;
   // A hotfix whose record file cannot be written could never be removed:
-  // the install counts as failed and is rolled back.
+  // the install counts as failed and is rolled back. Its written record
+  // file is the commit: from then on the journal is not needed.
   // A stop asked for after the last step still comes before the record file:
   // until that is written the run can be undone, and is.
   if (result >= 0 && StopRequested("after the last step")) result = BRVN_USERBREAK;
-  if (result >= 0 && !flags_.remove && !installRecordPath_.empty() && WriteInstallRecordFile(record) != 0) {
+  if (stopping_) result = BRVN_USERBREAK;
+  if (result >= 0 && journaled && (!journal.Sync() || WriteInstallRecordFile(record) != 0)) {
     result = -1;
   }
-  if (stopping_) result = BRVN_USERBREAK;
+  if (result >= 0 && journaled) (void)DeleteJournal(*this, journal.Path(), JournalEnd::kCommitted);
   if (result < 0) {
     if (reporter_ != nullptr && result != BRVN_USERBREAK) {
       reporter_->Ask(BrevaneString(kIdsInstallFailed), kMbOk | kMbIconError);
     }
-    RollBack(mainSection, record);
+    int walk = RollBack(mainSection, record);
+    FinishJournalAfterRollback(*this, journal, walk == 0 && record.size() == 0);
     ReportOutcome(result);
     return result;
   }

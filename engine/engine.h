@@ -118,7 +118,8 @@ class CHFS_Engine : public CHFS_LogPort {
   int WriteInstallRecordFile(CHFS_InstallRecord& record);
   // The rollback after a failure or a stop; requests that come meanwhile are
   // logged and do not end it.
-  void RollBack(CHFS_MainSection& mainSection, CHFS_InstallRecord& record);
+  // The walk's result: 0 when it went through.
+  int RollBack(CHFS_MainSection& mainSection, CHFS_InstallRecord& record);
 
   SymbolTable globalSymbols_;
   SymbolTable scriptSymbols_;

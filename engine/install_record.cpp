@@ -3,16 +3,93 @@
 #include <cstdio>
 
 #include "engine/engine.h"
+#include "engine/journal.h"
 #include "os/errors.h"
 #include "os/files.h"
 #include "platform/c_numbers.h"
+#include "platform/created_files.h"
 #include "platform/file_ops.h"
 #include "platform/ini_write.h"
+
+RecordKeys RecordEntryKeys(const RecordEntry& entry) {
+  char step[32];
+  std::snprintf(step, sizeof(step), "%d", entry.step);
+  char item[32];
+  std::snprintf(item, sizeof(item), "%d", entry.item);
+  return RecordKeys{{"SectionIndex", step},
+                    {"ItemIndex", item},
+                    {"Param1", entry.Param1},
+                    {"Param2", entry.Param2},
+                    {"Param3", entry.Param3}};
+}
+
+RecordEntry RecordEntryFromKeys(const std::function<std::string(const char* key, int warn)>& read) {
+  RecordEntry entry;
+  entry.step = CDecimalToInt(read("SectionIndex", 1));
+  entry.item = CDecimalToInt(read("ItemIndex", 1));
+  std::string* params[3] = {&entry.Param1, &entry.Param2, &entry.Param3};
+  const char* keys[3] = {"Param1", "Param2", "Param3"};
+  for (int i = 0; i < 3; ++i) {
+    *params[i] = read(keys[i], 0);
+    if (*params[i] == kEmptyItem) params[i]->clear();
+  }
+  return entry;
+}
+
+CreatedFilesNoted::CreatedFilesNoted(CHFS_InstallRecord& record) {
+  previous_ = platform::SetCreatedFileObserver(
+      [](void* context, const std::string& path) {
+        static_cast<CHFS_InstallRecord*>(context)->NoteCreatedFile(path);
+      },
+      &record, &previousContext_);
+}
+
+CreatedFilesNoted::~CreatedFilesNoted() {
+  (void)platform::SetCreatedFileObserver(previous_, previousContext_, nullptr);
+}
 
 int CHFS_InstallRecord::BeginStep(int step) {
   if (entries_.size() >= kMaxRecords) return -1;
   currentStep_ = step;
+  // A step boundary: what the journal holds so far goes to the disk itself.
+  if (journal_ != nullptr && !journal_->Sync()) JournalWriteFailed();
   return 0;
+}
+
+void CHFS_InstallRecord::JournalWriteFailed() {
+  if (!journalFailed_ && engine_ != nullptr) {
+    engine_->Trace("*** Error: journal '%s' not written. lasterror=%lu", journal_->Path().c_str(),
+                   os::LastError());
+    engine_->TraceDetail("*** Runtime error: Journal '%s' can not be written ! ",
+                         journal_->Path().c_str());
+  }
+  journalFailed_ = true;
+}
+
+void CHFS_InstallRecord::ConfirmUndone() {
+  if (!undoPending_) return;
+  undoPending_ = false;
+  if (journal_ != nullptr && !journal_->MarkUndone(entries_.size())) JournalWriteFailed();
+}
+
+void CHFS_InstallRecord::DiscardLast() {
+  ConfirmUndone();
+  if (entries_.empty()) return;
+  entries_.pop_back();
+  undoPending_ = true;
+  ConfirmUndone();
+}
+
+void CHFS_InstallRecord::KeepFirst(size_t n) {
+  if (n < entries_.size()) entries_.resize(n);
+}
+
+void CHFS_InstallRecord::NoteReplacedFile(const std::string& path) {
+  if (journal_ != nullptr && !journal_->NoteReplacedFile(path)) JournalWriteFailed();
+}
+
+void CHFS_InstallRecord::NoteCreatedFile(const std::string& path) {
+  if (journal_ != nullptr && !journal_->NoteCreatedFile(path)) JournalWriteFailed();
 }
 
 int CHFS_InstallRecord::AddRecord(int item, const std::string& param1, const std::string& param2,
@@ -25,12 +102,22 @@ int CHFS_InstallRecord::AddRecord(int item, const std::string& param1, const std
     overflowed_ = true;
     return -1;
   }
-  entries_.push_back(RecordEntry{currentStep_, item, param1, param2, param3});
+  RecordEntry entry{currentStep_, item, param1, param2, param3};
+  // Written ahead: on disk before the change it undoes is made.
+  if (journal_ != nullptr && !journal_->Append(entry)) {
+    JournalWriteFailed();
+    return -1;
+  }
+  entries_.push_back(std::move(entry));
   return 0;
 }
 
 int CHFS_InstallRecord::PeekStep(int& step) {
+  ConfirmUndone();
   if (entries_.empty()) return -1;
+  if (journal_ != nullptr && entries_.back().step != currentStep_ && !journal_->Sync()) {
+    JournalWriteFailed();
+  }
   currentStep_ = entries_.back().step;
   step = currentStep_;
   return 0;
@@ -38,7 +125,9 @@ int CHFS_InstallRecord::PeekStep(int& step) {
 
 int CHFS_InstallRecord::PopRecord(int& item, std::string& param1, std::string& param2,
                                   std::string& param3) {
+  ConfirmUndone();
   if (entries_.empty() || entries_.back().step != currentStep_) return -1;
+  undoPending_ = true;
   RecordEntry& last = entries_.back();
   item = last.item;
   param1 = std::move(last.Param1);
@@ -71,15 +160,8 @@ bool CHFS_InstallRecord::WriteEntries(const std::string& file) {
   for (const RecordEntry& entry : entries_) {
     char section[32];
     std::snprintf(section, sizeof(section), "REC_%d", ++n);
-    char step[32];
-    std::snprintf(step, sizeof(step), "%d", entry.step);
-    std::snprintf(number, sizeof(number), "%d", entry.item);
-    if (SetINIVariable(*engine_, file, section, "SectionIndex", step) != 0 ||
-        SetINIVariable(*engine_, file, section, "ItemIndex", number) != 0 ||
-        SetINIVariable(*engine_, file, section, "Param1", entry.Param1) != 0 ||
-        SetINIVariable(*engine_, file, section, "Param2", entry.Param2) != 0 ||
-        SetINIVariable(*engine_, file, section, "Param3", entry.Param3) != 0) {
-      return false;
+    for (const auto& key : RecordEntryKeys(entry)) {
+      if (SetINIVariable(*engine_, file, section, key.first, key.second) != 0) return false;
     }
   }
   return true;
@@ -116,16 +198,11 @@ int CHFS_InstallRecord::LoadRecords(const std::string& file) {
   for (int n = 1; n <= count; ++n) {
     char section[32];
     std::snprintf(section, sizeof(section), "REC_%d", n);
-    int step = CDecimalToInt(engine_->ReadItem("SectionIndex", section, 1, file));
-    int item = CDecimalToInt(engine_->ReadItem("ItemIndex", section, 1, file));
-    std::string params[3];
-    const char* keys[3] = {"Param1", "Param2", "Param3"};
-    for (int i = 0; i < 3; ++i) {
-      params[i] = engine_->ReadItem(keys[i], section, 0, file);
-      if (params[i] == kEmptyItem) params[i].clear();
-    }
-    (void)BeginStep(step);
-    (void)AddRecord(item, params[0], params[1], params[2]);
+    RecordEntry entry = RecordEntryFromKeys([&](const char* key, int warn) {
+      return engine_->ReadItem(key, section, warn, file);
+    });
+    (void)BeginStep(entry.step);
+    (void)AddRecord(entry.item, entry.Param1, entry.Param2, entry.Param3);
   }
   return 0;
 }

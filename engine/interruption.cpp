@@ -17,7 +17,7 @@ bool CHFS_Engine::StopRequested(const std::string& where) {
   return true;
 }
 
-void CHFS_Engine::RollBack(CHFS_MainSection& mainSection, CHFS_InstallRecord& record) {
+int CHFS_Engine::RollBack(CHFS_MainSection& mainSection, CHFS_InstallRecord& record) {
   rollingBack_ = true;
   int undone = mainSection.Rollback(mainSectionName_, record);
   rollingBack_ = false;
@@ -36,4 +36,5 @@ void CHFS_Engine::RollBack(CHFS_MainSection& mainSection, CHFS_InstallRecord& re
       Trace("*** Interrupted run: the rollback did not undo everything (result %d).", undone);
     }
   }
+  return undone;
 }

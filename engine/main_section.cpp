@@ -198,6 +198,13 @@ int CHFS_MainSection::Rollback(const std::string& mainSection, CHFS_InstallRecor
       reporter->SetProgress(static_cast<int>(record.size()), initialCount);
     }
     stop = handler->Rollback(session, record);
+    // The journal learns which entries are back only from a handler that
+    // finished its part.
+    if (stop == 0) {
+      record.ConfirmUndone();
+    } else {
+      record.DropPendingUndo();
+    }
   }
   return stop;
 }

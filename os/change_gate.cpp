@@ -7,18 +7,23 @@
 #include <mutex>
 
 #include "os/errors.h"
+#include "os/process.h"
 
 namespace os {
 
 namespace {
 
-enum class GateMode { kUnread, kOff, kList, kFailAt };
+// kCount: only BREVANE_KILL_AT is set, the calls are counted.
+enum class GateMode { kUnread, kOff, kCount, kList, kFailAt };
 
 struct GateState {
   std::mutex lock;
   GateMode mode = GateMode::kUnread;
   unsigned long failAt = 0;
   unsigned long count = 0;
+  unsigned long killAt = 0;   // BREVANE_KILL_AT, 0 for none
+  bool killAfter = false;     // "N+": after the Nth change
+  bool killDue = false;       // the Nth change has been let through
 };
 
 GateState& State() {
@@ -26,9 +31,30 @@ GateState& State() {
   return state;
 }
 
+void KillDueAtExit() {
+  if (State().killDue) KillCurrentProcess();
+}
+
+void ReadKillSetting(GateState& state) {
+  const char* text = std::getenv("BREVANE_KILL_AT");
+  if (text == nullptr || *text == '\0') return;
+  char* end = nullptr;
+  unsigned long n = std::strtoul(text, &end, 10);
+  if (end == nullptr || n == 0) return;
+  if (std::strcmp(end, "+") == 0) {
+    state.killAfter = true;
+  } else if (*end != '\0') {
+    return;
+  }
+  state.killAt = n;
+  if (state.killAfter) (void)std::atexit(KillDueAtExit);
+}
+
 void ReadSetting(GateState& state) {
+  ReadKillSetting(state);
   const char* text = std::getenv("BREVANE_FAIL_AT");
   state.mode = GateMode::kOff;
+  if (state.killAt != 0) state.mode = GateMode::kCount;
   if (text == nullptr || *text == '\0') return;
   if (std::strcmp(text, "list") == 0) {
     state.mode = GateMode::kList;
@@ -71,14 +97,25 @@ bool AllowChange(ChangeKind kind, const std::string& target) {
   std::lock_guard<std::mutex> guard(state.lock);
   if (state.mode == GateMode::kUnread) ReadSetting(state);
   if (state.mode == GateMode::kOff) return true;
+  if (state.killDue) KillCurrentProcess();
   unsigned long n = ++state.count;
+  if (n == state.killAt) {
+    if (!state.killAfter) KillCurrentProcess();
+    state.killDue = true;
+  }
   if (state.mode == GateMode::kList) {
     std::fprintf(stderr, "change %lu: %s %s\n", n, ChangeKindName(kind), target.c_str());
     return true;
   }
-  if (n != state.failAt) return true;
+  if (state.mode != GateMode::kFailAt || n != state.failAt) return true;
   SetLastError(kErrorAccessDenied);
   return false;
+}
+
+void ChangeCheckpoint() {
+  GateState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  if (state.killDue) KillCurrentProcess();
 }
 
 void ResetChangeGateForTesting() {
@@ -87,6 +124,9 @@ void ResetChangeGateForTesting() {
   state.mode = GateMode::kUnread;
   state.failAt = 0;
   state.count = 0;
+  state.killAt = 0;
+  state.killAfter = false;
+  state.killDue = false;
 }
 
 }  // namespace os

@@ -7,6 +7,15 @@
 // environment makes the Nth change call of the process fail with
 // ERROR_ACCESS_DENIED; BREVANE_FAIL_AT=list prints every change call, numbered,
 // on standard error and fails none.
+//
+// The journal's recovery is tested with BREVANE_KILL_AT: =N kills the process
+// (SIGKILL on POSIX, TerminateProcess with exit code 137 on Windows) at the Nth
+// change call, before the change; =N+ lets the Nth change happen and kills the
+// process at the first of: the next change call, the next AppendText (the
+// journal's and the log's writes), the end of the process. Nothing the program
+// keeps reaches a disk between the change and that moment, so the machine and
+// the journal are as they were just after the change. Both settings may be
+// given; each counts the same change calls.
 #pragma once
 
 #include <string>
@@ -39,6 +48,10 @@ enum class ChangeKind {
 
 // A short English name for the kind ("file create", "registry set", ...).
 [[nodiscard]] const char* ChangeKindName(ChangeKind kind) noexcept;
+
+// Called by the OS layer before a write of its own that the gate does not see
+// (AppendText): a kill chosen with BREVANE_KILL_AT=N+ that is due happens here.
+void ChangeCheckpoint();
 
 // Tests only: forget the counter and read BREVANE_FAIL_AT again on next use.
 void ResetChangeGateForTesting();

@@ -56,4 +56,9 @@ int RunCommandWith(const std::string& interpreter, const std::string& commandLin
 
 int RunCommandLine(const std::string& commandLine) { return RunThroughInterpreter(commandLine); }
 
+void KillCurrentProcess() {
+  (void)::TerminateProcess(::GetCurrentProcess(), 137);
+  std::abort();
+}
+
 }  // namespace os

@@ -10,7 +10,13 @@ namespace os {
 // feed stored as CR LF, flushes and closes. False (nothing written) when the
 // file cannot be opened. The Windows build uses the C runtime's text mode;
 // the POSIX build writes the same bytes.
+// A kill chosen with BREVANE_KILL_AT=N+ that is due happens before the write.
 [[nodiscard]] bool AppendText(const std::string& path, const std::string& text);
+
+// Asks the system to put what was written to path on the disk itself
+// (fsync / FlushFileBuffers), so that it survives a power loss; false when
+// the file cannot be opened or the system refuses.
+[[nodiscard]] bool SyncFile(const std::string& path);
 
 // Reads the whole file, opened for reading without denying others access.
 // False when it cannot be opened or read.

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "os/change_gate.h"
 #include "os/errors.h"
 #include "os/input_file_posix.h"
 #include "os/sandbox_posix.h"
@@ -25,6 +26,7 @@ UniqueStdFile OpenHost(const std::string& path, const char* mode) {
 }  // namespace
 
 bool AppendText(const std::string& path, const std::string& text) {
+  ChangeCheckpoint();
   if (sandbox::IsNulDevice(path)) return true;  // NUL takes every write
   std::string host;
   if (!sandbox::HostPath(path, host)) return false;
@@ -51,6 +53,20 @@ bool AppendText(const std::string& path, const std::string& text) {
     }
     done += static_cast<size_t>(put);
   }
+  return ok;
+}
+
+bool SyncFile(const std::string& path) {
+  std::string host;
+  if (!sandbox::HostPath(path, host)) return false;
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastError(Win32FromErrno(errno));
+    return false;
+  }
+  bool ok = ::fsync(fd) == 0;
+  if (!ok) SetLastError(Win32FromErrno(errno));
+  ::close(fd);
   return ok;
 }
 

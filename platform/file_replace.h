@@ -9,11 +9,13 @@
 
 #include <string>
 
+#include "os/replacement_name.h"
+
 namespace platform {
 
-// The temporary name is the target's full path with this appended, in the
-// target's own folder, so the move never crosses a disk.
-constexpr char kReplacementSuffix[] = ".~brv";
+// The temporary name is the target's full path with os::kReplacementSuffix
+// appended, in the target's own folder, so the move never crosses a disk.
+using os::kReplacementSuffix;
 
 // "<target>.~brv".
 [[nodiscard]] std::string ReplacementNameOf(const std::string& target);

@@ -8,6 +8,7 @@
 #include "os/input_limits.h"
 #include "os/files.h"
 #include "os/machine.h"
+#include "platform/created_files.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
 
@@ -52,6 +53,7 @@ int MakeTempINICopy(const std::string& file, std::string& copy) {
   std::string folder;
   std::string name;
   if (!os::GetTempFolder(folder) || os::GetTempFileName(folder, "TMP", 0, name) == 0) return -2;
+  platform::NoteCreatedFile(name);
   os::UniqueFile target = os::CreateFile(name, os::kGenericRead | os::kGenericWrite, os::kShareNone,
                                          os::kCreateAlways);
   if (!target) {
@@ -93,5 +95,5 @@ int ApplyTempINICopy(const std::string& copy, const std::string& file) {
 bool MakeTempFileBeside(const std::string& path, std::string& temp) {
   std::string folder = platform::DirectoryOf(path);
   if (folder.empty()) folder = ".";
-  return os::GetTempFileName(folder, "BRV", 0, temp) != 0;
+  return platform::CreateNotedTempFile(folder, "BRV", temp);
 }

@@ -6,6 +6,7 @@
 #include "engine/result_codes.h"
 #include "os/files.h"
 #include "platform/c_numbers.h"
+#include "platform/created_files.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
 #include "sections/file_progress.h"
@@ -24,12 +25,16 @@ void CHFS_BackupFileSection::EnsureBackupFolder(const std::string& folder) {
 int CHFS_BackupFileSection::SaveFile(int item, const std::string& file, const std::string& folder,
                                      CHFS_InstallRecord& record) {
   std::string saved;
-  if (os::GetTempFileName(folder, "BAK", 0, saved) == 0) {
+  if (!platform::CreateNotedTempFile(folder, "BAK", saved)) {
     engine_->Trace("*** Warning: No backup file name can be made in '%s'. lasterror=%lu",
                    folder.c_str(), os::LastError());
     // Copying to no name fails as the copy would: -100 when the file is not
     // there, -130 otherwise.
     saved.clear();
+  } else {
+    // Noted as made when it was (a run killed before the entry below is
+    // written must not leave it behind); the copy is written into it.
+    record.NoteReplacedFile(saved);
   }
   int copied = platform::CopyFileWithTimes(file, saved);
   engine_->Trace("Backup file from '%s' to '%s'. result=%d", file.c_str(), saved.c_str(), copied);
@@ -105,6 +110,7 @@ int CHFS_BackupFileSection::Rollback(const std::string& sessionName, CHFS_Instal
     }
     // The saved copy carries the file's attributes; a read-only or hidden
     // file must still take its old content back.
+    record.NoteReplacedFile(file);
     unsigned long attributes = sections::MakeReplaceable(file);
     int restored = platform::CopyFileWithTimes(saved, file);
     engine_->Trace("Restore file from '%s' to '%s'. result=%d", saved.c_str(), file.c_str(), restored);
@@ -112,6 +118,12 @@ int CHFS_BackupFileSection::Rollback(const std::string& sessionName, CHFS_Instal
       sections::PutAttributesBack(file, attributes);
       return restored;
     }
+    // The file is back: the journal learns it before the saved copy goes,
+    // whose attributes are cleared first. A run killed in between must not
+    // restore the file again from a copy that lost them; its recovery
+    // deletes the copy instead.
+    record.ConfirmUndone();
+    record.NoteCreatedFile(saved);
     (void)sections::DeleteEvenReadOnly(saved);
   }
   return 0;

@@ -45,6 +45,7 @@ CHFS_CopyFileGroupToSection::CHFS_CopyFileGroupToSection(CHFS_Engine* engine)
 
 int CHFS_CopyFileGroupToSection::Run(const std::string& sessionName, CHFS_InstallRecord& record) {
   SetSectionName(sessionName);
+  record_ = &record;
   int count = ReadItemCount("FileGroupCount");
   std::string startText = ReadSectionItem("FileGroupStartCount", 1);
   int start = startText == kEmptyItem ? 1 : CDecimalToInt(startText);
@@ -163,6 +164,16 @@ int CHFS_CopyFileGroupToSection::PatchFile(const std::string& group, const Group
   engine_->Trace("[%s : %s%s->%s%s]", name.c_str(), target.c_str(), targetVersion.c_str(),
                  backup.c_str(), backupVersion.c_str());
   progress_.Next(source);
+  // Named in the journal before either is written, so the recovery of a
+  // killed run finds what their replacement may have left.
+  if (record_ != nullptr) {
+    record_->NoteReplacedFile(backup);
+    record_->NoteReplacedFile(target);
+    // A new file of the hotfix goes when a killed install is recovered.
+    if (!platform::PathExists(target)) record_->NoteCreatedFile(target);
+  }
+  // Written whole: a copy killed part way leaves at most backup.~brv, never
+  // a half copy that a rollback would take for the original.
   int saved = platform::CopyFileWithTimes(target, backup);
   if (saved != 0) {
     bool nothingInstalled = saved == platform::kCopySourceNotOpened;
@@ -193,6 +204,7 @@ int CHFS_CopyFileGroupToSection::EnsureFolder(const std::string& folder) {
 
 int CHFS_CopyFileGroupToSection::Rollback(const std::string& sessionName, CHFS_InstallRecord& record) {
   SetSectionName(sessionName);
+  record_ = &record;
   int result = 0;
   std::vector<std::string> backupFolders;
   int group = 0;
@@ -204,6 +216,8 @@ int CHFS_CopyFileGroupToSection::Rollback(const std::string& sessionName, CHFS_I
     }
     backupFolders.push_back(folder);
   }
+  // Every group is back before their saved copies go (see BackupFile's rollback).
+  if (result == 0) record.ConfirmUndone();
   RemoveBackupFolders(backupFolders);
   return result;
 }
@@ -268,6 +282,7 @@ int CHFS_CopyFileGroupToSection::RestoreFile(const GroupKeys& keys, const std::s
                  target.c_str(), targetVersion.c_str());
   // What the install put there may be read-only or hidden (copies keep the
   // package file's attributes); the old file must still come back.
+  if (record_ != nullptr) record_->NoteReplacedFile(target);
   unsigned long attributes = sections::MakeReplaceable(target);
   if (platform::CopyFileWithTimes(backup, target) != platform::kCopyOk) {
     sections::PutAttributesBack(target, attributes);

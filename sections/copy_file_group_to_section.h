@@ -67,4 +67,6 @@ class CHFS_CopyFileGroupToSection : public CHFS_Section {
 
   std::string packageFolder_;
   sections::CFileProgressCounter progress_;
+  // The record of the Run or Rollback under way, for its journal notes.
+  CHFS_InstallRecord* record_ = nullptr;
 };

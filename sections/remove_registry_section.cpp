@@ -24,8 +24,13 @@ long CHFS_RemoveRegistrySection::RemoveKey(int item, const RegistryDescriptor& d
       return status;
     }
   }
+  // Recorded first, as every change is; taken back when nothing was deleted.
+  if (record.AddRecord(item, "", "", "") != 0) {
+    full = true;
+    return status;
+  }
   status = os::DeleteRegistryKey(d.root, d.keyPath);
-  if (status == 0 && record.AddRecord(item, "", "", "") != 0) full = true;
+  if (status != 0) record.DiscardLast();
   return status;
 }
 
@@ -34,8 +39,12 @@ long CHFS_RemoveRegistrySection::RemoveValue(int item, const RegistryDescriptor&
   long status = key_.Open(d.root, d.keyPath, os::RegAccess::kAllAccess);
   if (status != 0) return status;
   std::string earlier = QueryRegistryValue(*engine_, d.type, d.root, d.keyPath, d.valueName);
+  if (record.AddRecord(item, d.valueName, earlier, "") != 0) {
+    full = true;
+    return status;
+  }
   status = key_.DeleteValue(d.valueName);
-  if (status == 0 && record.AddRecord(item, d.valueName, earlier, "") != 0) full = true;
+  if (status != 0) record.DiscardLast();
   return status;
 }
 

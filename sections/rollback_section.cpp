@@ -1,9 +1,11 @@
 #include "sections/rollback_section.h"
 
+#include "engine/journal_recovery.h"
 #include "engine/main_section.h"
 #include "engine/result_codes.h"
 #include "os/errors.h"
 #include "os/files.h"
+#include "os/simple_file.h"
 
 int CHFS_RollbackSection::UndoInstallation(const std::string& recordFile) {
   // A runner and record of its own, so the removal run's handlers and
@@ -11,7 +13,35 @@ int CHFS_RollbackSection::UndoInstallation(const std::string& recordFile) {
   CHFS_MainSection runner(engine_);
   CHFS_InstallRecord installed(engine_);
   int walk = installed.LoadRecords(recordFile);
+  // What is restored is journaled, so a removal that is killed goes on
+  // where it stopped when it is run again.
+  CHFS_Journal journal(CHFS_Journal::PathFor(recordFile));
+  bool resume = false;
+  CHFS_Journal::Contents contents;
+  if (walk == 0 && CHFS_Journal::Read(journal.Path(), contents)) {
+    if (contents.kind == CHFS_Journal::Kind::kRemove) {
+      resume = true;
+      const size_t all = installed.size();
+      if (contents.hasUndone) installed.KeepFirst(contents.undoneFrom);
+      engine_->Trace("Recovery: journal '%s' of an interrupted removal found: %d of %d entries "
+                     "already restored, the removal goes on.",
+                     journal.Path().c_str(), static_cast<int>(all - installed.size()),
+                     static_cast<int>(all));
+      DeleteReplacementLeftovers(*engine_, contents);
+      DeleteCreatedFiles(*engine_, contents);
+    } else if (!DeleteJournal(*engine_, journal.Path(), JournalEnd::kLeftOver)) {
+      walk = -1;  // the install's journal beside its written record file
+    }
+  }
+  if (walk == 0 && !journal.Begin(CHFS_Journal::Kind::kRemove, resume)) {
+    engine_->Trace("*** Error: journal '%s' not written. lasterror=%lu", journal.Path().c_str(),
+                   os::LastError());
+    walk = -1;
+  }
+  installed.AttachJournal(&journal);
+  CreatedFilesNoted createdFiles(installed);
   if (walk == 0) walk = runner.Rollback("ProductInstall.Main", installed);
+  if (walk == 0 && installed.JournalFailed()) walk = -1;
   // The walk ends with 0 at a step it cannot dispatch; what it left undone
   // must keep the record file, or the removal could never be finished.
   if (walk == 0 && installed.size() != 0) {
@@ -43,6 +73,10 @@ int CHFS_RollbackSection::Run(const std::string& sessionName, CHFS_InstallRecord
   if (walk == 0 && !os::DeleteFile(path)) {
     engine_->Trace("*** Warning: Install record file '%s' not deleted. lasterror=%lu", path.c_str(),
                    os::LastError());
+  } else if (walk == 0) {
+    // Kept while the record file stays: a removal run again then restores
+    // nothing twice.
+    (void)DeleteJournal(*engine_, CHFS_Journal::PathFor(path), JournalEnd::kRemovalFinished);
   }
   engine_->Trace("CHFS_RollbackSection::Run('%s') Ret=%d", sessionName.c_str(), result);
   return result;

@@ -118,11 +118,13 @@ ItemMove CHFS_RunSection::RunItem(int item, CHFS_InstallRecord& record, int& res
   command = ReadSectionItem(ItemKey(item, "Command"), 1);
   std::string folder = EnterItemFolder(item);
   engine_->Trace("Run '%s' in folder '%s'", command.c_str(), folder.c_str());
-  int code = RunLogged(command);
+  // Recorded before the command runs: a run killed while it works still
+  // has its rollback command run.
   if (record.AddRecord(item, "", "", "") != 0) {
     result = BRVN_USERBREAK;
     return ItemMove::kEnd;
   }
+  int code = RunLogged(command);
   Outcome outcome = JudgeExitCode(item, code);
   if (outcome != Outcome::kSucceeded) {
     engine_->Trace("Failed to run '%s' in folder '%s'", command.c_str(), folder.c_str());

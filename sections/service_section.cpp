@@ -39,21 +39,24 @@ ItemMove CHFS_ServiceSection::RunItem(Operation operation, int item, CHFS_Instal
   engine_->Trace("%s", description.c_str());
   std::string service = ReadSectionItem(ItemKey(item, ""), 1);
   if (service == kEmptyItem) return ItemMove::kNext;
+  // Recorded before the call (the journal has it should the run be killed
+  // during it), even when the service is already in the wanted state, so
+  // that a rollback puts it into the other one; taken back when the call
+  // fails.
+  if (record.AddRecord(item, "", "", "") != 0) {
+    result = BRVN_USERBREAK;
+    return ItemMove::kEnd;
+  }
   char errorText[kErrorTextSize];
   int code = Call(operation, service, errorText);
   if (!Succeeded(operation, code)) {
+    record.DiscardLast();
     if (errorText[0] != '\0') {
       AddDetail(std::string(" - ") + errorText + "\r\n", 0);
       if (traceErrors) engine_->Trace(" - %s\r\n", errorText);
     }
     result = EventHandler(ItemKey(item, ".Error."), -1);
     return MoveAfter(result, result);
-  }
-  // Recorded even when the service was already in the wanted state, so that
-  // a rollback puts it into the other one.
-  if (record.AddRecord(item, "", "", "") != 0) {
-    result = BRVN_USERBREAK;
-    return ItemMove::kEnd;
   }
   result = EventHandler(ItemKey(item, ".Success."), 0);
   return MoveAfter(result, result);

@@ -78,24 +78,23 @@ ItemMove CHFS_UpdateRegistrySection::RunItem(int item, CHFS_InstallRecord& recor
     earlier.clear();
     flags = "A";
   }
-  if (key_.Open(d.root, d.keyPath, os::RegAccess::kAllAccess) != 0) {
-    const int missing = MissingKeys(d.root, d.keyPath);
+  const bool create = key_.Open(d.root, d.keyPath, os::RegAccess::kAllAccess) != 0;
+  if (create) flags += CreatedFlag(MissingKeys(d.root, d.keyPath));
+  // Recorded before the keys are made (nothing may be changed that the
+  // record does not know of, should the run be killed); taken back when they
+  // cannot be.
+  if (record.AddRecord(item, earlier, flags, "") != 0) {
+    result = BRVN_USERBREAK;
+    return ItemMove::kEnd;
+  }
+  if (create) {
     long created = key_.Create(d.root, d.keyPath, nullptr);
     if (created != 0) {
+      record.DiscardLast();
       // Passing over would report success for a value never written.
       engine_->Trace("RegCreateKeyEx Failed! ret=%d [%s]", static_cast<int>(created), text.c_str());
       return MoveAfter(EventHandler(RegItemKey(item, "Error."), -1), result);
     }
-    flags += CreatedFlag(missing);
-  }
-  if (record.AddRecord(item, earlier, flags, "") != 0) {
-    // Nothing may stay changed that the record does not know of.
-    if (flags.find('K') != std::string::npos) {
-      key_.Close();
-      (void)DeleteCreatedKeys(d.root, d.keyPath, flags);
-    }
-    result = BRVN_USERBREAK;
-    return ItemMove::kEnd;
   }
   long ret = WriteRegistryText(key_, d.valueName, d.type, value, true);
   engine_->Trace(ret != 0 ? "RegSetValueEx Failed! ret=%d [%s]" : "RegSetValueEx Success! ret=%d [%s]",

@@ -136,7 +136,11 @@ TEST(ExecuteTest, RecordFileIsTheOldOrTheWholeNewOne) {
       EXPECT_EQ(bytes, whole) << "change call " << n << " refused";
       EXPECT_EQ(result, 0);
     }
-    EXPECT_EQ(testing_support::FileNamesIn(folder), std::set<std::string>{"hotfix.rec"}) << n;
+    std::set<std::string> names = testing_support::FileNamesIn(folder);
+    // A refused deletion of the journal leaves it beside the written record;
+    // the next run finds the record and deletes it.
+    if (result == 0) names.erase("hotfix.rec.journal");
+    EXPECT_EQ(names, std::set<std::string>{"hotfix.rec"}) << n;
   }
   EXPECT_GE(kept, 10);
 }

@@ -1,5 +1,5 @@
 // A run killed at any moment leaves every file it writes whole: the install
-// record file is the earlier one or the complete new one, each INI file and
+// record file is missing or the complete one, each INI file and
 // the registry store hold the entries written so far in order and nothing
 // torn. The program runs in its own process and gets SIGKILL after a seeded
 // random delay.
@@ -53,7 +53,8 @@ constexpr int kIniItems = 45;
 constexpr int kSectionlessItems = 6;
 constexpr int kRegItems = 20;
 const char kOldIni[] = "[Main]\r\nOld=1\r\n";
-const char kOldRecord[] = "[Earlier]\r\nInstall=1\r\n[REC_0]\r\nTotalCount=0\r\n";
+// No record file: an install stops at once when it finds one (exit 7).
+const char kOldRecord[] = "<missing>";
 
 int EnvironmentNumber(const char* name, int fallback) {
   const char* text = std::getenv(name);
@@ -170,7 +171,10 @@ class KillAtomicE2E : public ::testing::Test {
 
   void PutOldFiles() {
     for (int f = 0; f < kIniFiles; ++f) ASSERT_TRUE(WriteFileBytes(Ini(f), kOldIni));
-    ASSERT_TRUE(WriteFileBytes(Record(), kOldRecord));
+    (void)os::DeleteFile(Record());
+    // The journal a killed run leaves is rolled back by the next run; here
+    // every run starts from the old files, so it goes.
+    (void)os::DeleteFile(Record() + ".journal");
     ::unlink(store_.c_str());
   }
 
@@ -240,7 +244,7 @@ TEST_F(KillAtomicE2E, EveryFileIsOldOrWholeAfterAKill) {
     if (RunAndKill(std::chrono::microseconds(delay))) ++killed;
 
     std::string record;
-    ASSERT_TRUE(ReadFileBytes(Record(), record));
+    if (!ReadFileBytes(Record(), record)) record = kOldRecord;
     EXPECT_TRUE(record == kOldRecord || record == newRecord) << record;
     if (record == kOldRecord) ++oldRecords;
     if (record == newRecord) ++newRecords;
@@ -258,7 +262,7 @@ TEST_F(KillAtomicE2E, EveryFileIsOldOrWholeAfterAKill) {
     if (RemoveLeftovers()) ++inRecord;
   }
   std::printf("%d runs, run time %lld us: %d killed, %d while building the record file; record "
-              "file old %d, new %d; %d INI files part written\n",
+              "file missing %d, whole %d; %d INI files part written\n",
               runs, static_cast<long long>(took.count()), killed, inRecord, oldRecords, newRecords,
               iniPartial);
   if (runs >= 8) {

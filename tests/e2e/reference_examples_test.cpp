@@ -135,7 +135,7 @@ TEST(ReferenceExamplesTest, FleetDeploymentNamesThePackageAsItIs) {
   }
   // Every exit status of a run has its class.
   for (int status : {kExitSuccess, kExitFailedRolledBack, kExitStopped, kExitRecordFileNotFound, kExitCancelled,
-                     kExitStartupFailure}) {
+                     kExitStartupFailure, kExitAlreadyInstalled}) {
     EXPECT_NE(fleet.find("\n| " + std::to_string(status) + " | "), std::string::npos) << status;
   }
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -63,6 +64,7 @@ std::vector<Allowed> AfterRemoval() {
       {"added", "file *\\App\\run.txt", "a rollback command that cannot start counts as run (only -300 fails)"},
       {"added", "file *\\Records\\fix.rec", "a record file that cannot be deleted after a complete removal "
                                               "stays, with a warning in the log"},
+      {"added", "file *\\Records\\fix.rec.journal", "so does its journal (the next run deletes both)"},
   });
   return allowed;
 }
@@ -405,6 +407,125 @@ TEST_F(RollbackProperty, EveryFailingChangeOfTheRemovalCanBeResumed) {
     }
     ExpectNoneOf(machine_snapshot::Compare(original, Take()), kAfterRemoval, call + ", removed");
   }
+}
+
+// Kills: the install and the removal killed at every change call, just
+// before it and just after it (BREVANE_KILL_AT=N, N+), then run again. The
+// next run recovers from the journal; a removal then takes everything back.
+struct KillCounts {
+  int points = 0;
+  int runs = 0;
+  int recovered = 0;  // the next run found a journal and dealt with it
+  int finished = 0;   // the killed run had already got to its end
+  void Print(const char* what) const {
+    std::printf("%s: %d change points, %d kills, %d recovered from the journal, %d already complete\n", what,
+                points, runs, recovered, finished);
+  }
+};
+
+std::string KillPoint(size_t n, bool after) { return std::to_string(n) + (after ? "+" : ""); }
+
+// Every point with BREVANE_FULL_SWEEP=1 (some minutes); else a spread of
+// about six, the first and the last among them, printed.
+std::vector<size_t> SweptPoints(size_t points, const char* what) {
+  const char* full = std::getenv("BREVANE_FULL_SWEEP");
+  const size_t stride = full != nullptr && std::string(full) == "1" ? 1 : std::max<size_t>(1, points / 6);
+  std::vector<size_t> chosen;
+  std::string text;
+  for (size_t n = 1; n <= points; n += stride) chosen.push_back(n);
+  if (chosen.back() != points) chosen.push_back(points);
+  for (size_t n : chosen) text += " " + std::to_string(n);
+  std::printf("%s: killed before and after the change calls%s\n", what, stride == 1 ? " (all)" : text.c_str());
+  return chosen;
+}
+
+TEST_F(RollbackProperty, EveryKilledInstallIsRecoveredByTheNextRun) {
+  ProgramRun list = RunWith("list", {"/s"});
+  ASSERT_EQ(0, list.exitCode) << package->Log();
+  const Snapshot installed = Product(Take());
+  const std::vector<std::string> calls = machine_snapshot::ChangeCalls(list.errors);
+  const size_t points = calls.size();
+  KillCounts counts;
+  counts.points = static_cast<int>(points);
+  for (size_t n : SweptPoints(points, "install")) {
+    for (bool after : {false, true}) {
+      const std::string point = KillPoint(n, after);
+      const std::string at = point + " (" + calls[n - 1] + ")";
+      machine_->Restore("new");
+      const Snapshot original = Take();
+      testing_support::SetEnvironment("BREVANE_KILL_AT", point);
+      ProgramRun killed = package->Run({"/s"});
+      testing_support::SetEnvironment("BREVANE_KILL_AT", "");
+      ++counts.runs;
+      EXPECT_EQ(-1, killed.exitCode) << at << ": not killed";
+      const bool complete = testing_support::FileExists(Record());
+      ProgramRun again = RunWith("", {"/s"});
+      EXPECT_EQ(complete ? 7 : 0, again.exitCode) << at << "\n" << package->Log();
+      if (package->LogHas("Recovery: ")) ++counts.recovered;
+      if (complete) ++counts.finished;
+      ExpectNoneOf(machine_snapshot::Compare(installed, Product(Take())), {},
+                   at + ", installed again\n" + package->Log());
+      EXPECT_FALSE(testing_support::FileExists(Record() + ".journal") && !complete) << at;
+      ProgramRun removal = Remove("");
+      EXPECT_EQ(0, removal.exitCode) << at << "\n" << package->Log();
+      ExpectNoneOf(machine_snapshot::Compare(original, Take()), kAfterRemoval, at + ", removed");
+      EXPECT_FALSE(testing_support::FileExists(Record() + ".journal")) << at;
+    }
+  }
+  counts.Print("install");
+  EXPECT_GT(counts.recovered, counts.runs / 2);
+}
+
+TEST_F(RollbackProperty, EveryKilledRemovalIsFinishedByTheNextRun) {
+  const Snapshot original = Take();
+  ASSERT_EQ(0, RunWith("", {"/s"}).exitCode) << package->Log();
+  machine_->Save("installed");
+  ProgramRun list = Remove("list");
+  ASSERT_EQ(0, list.exitCode) << package->Log();
+  const std::vector<std::string> calls = machine_snapshot::ChangeCalls(list.errors);
+  const size_t points = calls.size();
+  KillCounts counts;
+  counts.points = static_cast<int>(points);
+  for (size_t n : SweptPoints(points, "removal")) {
+    for (bool after : {false, true}) {
+      const std::string point = KillPoint(n, after);
+      const std::string at = point + " (" + calls[n - 1] + ")";
+      machine_->Restore("installed");
+      testing_support::SetEnvironment("BREVANE_KILL_AT", point);
+      ProgramRun killed = Remove("");
+      testing_support::SetEnvironment("BREVANE_KILL_AT", "");
+      ++counts.runs;
+      EXPECT_EQ(-1, killed.exitCode) << at << ": not killed";
+      const bool done = !testing_support::FileExists(Record()) &&
+                        !testing_support::FileExists(Record() + ".journal");
+      ProgramRun again = Remove("");
+      EXPECT_EQ(done ? 3 : 0, again.exitCode) << at << "\n" << package->Log();
+      if (package->LogHas("Recovery: ")) ++counts.recovered;
+      if (done) ++counts.finished;
+      ExpectNoneOf(machine_snapshot::Compare(original, Take()), kAfterRemoval, at + ", removed\n" + package->Log());
+      EXPECT_FALSE(testing_support::FileExists(Record())) << at;
+      EXPECT_FALSE(testing_support::FileExists(Record() + ".journal")) << at;
+    }
+  }
+  counts.Print("removal");
+}
+
+// A second install of an installed hotfix would take the patched files for
+// the originals: it stops before changing anything, and the first install
+// stays removable.
+TEST_F(RollbackProperty, ASecondInstallStopsWithSevenAndTheFirstStaysRemovable) {
+  const Snapshot original = Take();
+  ASSERT_EQ(0, RunWith("", {"/s"}).exitCode) << package->Log();
+  const Snapshot installed = Take();
+  ProgramRun again = RunWith("", {"/s"});
+  EXPECT_EQ(7, again.exitCode);
+  const std::string message = "***Error: This hotfix is already installed (install record file '" + Record() +
+                              "'): nothing was changed. To install it again, remove it first with /U:" + Record();
+  EXPECT_NE(std::string::npos, again.output.find(message)) << again.output;
+  EXPECT_TRUE(package->LogHas(message));
+  ExpectNoneOf(machine_snapshot::Compare(installed, Take()), {}, "installed again");
+  EXPECT_EQ(0, Remove("").exitCode) << package->Log();
+  ExpectNoneOf(machine_snapshot::Compare(original, Take()), kAfterRemoval, "removed");
 }
 
 }  // namespace

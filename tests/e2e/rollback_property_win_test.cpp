@@ -7,7 +7,9 @@
 // package is small.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,7 @@ std::vector<Allowed> AfterRemoval() {
       {"added", "folder *\\Fix\\Files*", "backup folders go once their files are back; unchecked"},
       {"added", "file *\\Records\\fix.rec", "a record file that cannot be deleted after a complete removal "
                                               "stays, with a warning in the log"},
+      {"added", "file *\\Records\\fix.rec.journal", "so does its journal (the next run deletes both)"},
   });
   return allowed;
 }
@@ -187,6 +190,94 @@ TEST_F(RollbackPropertyWin, EveryFailingChangeOfTheRemovalCanBeResumed) {
     EXPECT_TRUE(unexpected.empty()) << call << ", exit " << run.exitCode << "\n" << unexpected;
   }
   std::printf("removals that failed and were run again: %zu\n", resumed);
+}
+
+// Kills (BREVANE_KILL_AT=N before the Nth change, N+ after it), then the
+// package run again: the machine ends installed with a record whose removal
+// takes everything back. Every run starts a Windows process, so a printed
+// sample of the points runs unless BREVANE_FULL_SWEEP=1.
+std::vector<std::string> KillPoints(size_t points) {
+  std::vector<std::string> all;
+  for (size_t n = 1; n <= points; ++n) {
+    all.push_back(std::to_string(n));
+    all.push_back(std::to_string(n) + "+");
+  }
+  const char* full = std::getenv("BREVANE_FULL_SWEEP");
+  if ((full != nullptr && std::string(full) == "1") || all.size() <= 3) return all;
+  // Eight spread over all, before and after changes, the last among them.
+  std::vector<std::string> sample;
+  const size_t stride = all.size() / 8 + 1;
+  for (size_t i = 0, k = 0; i < all.size(); i += stride, ++k) {
+    sample.push_back(all[std::min(all.size() - 1, i - i % 2 + k % 2)]);
+  }
+  if (sample.back() != all.back()) sample.push_back(all.back());
+  return sample;
+}
+
+std::string Joined(const std::vector<std::string>& points) {
+  std::string text;
+  for (const std::string& point : points) text += (text.empty() ? "" : " ") + point;
+  return text;
+}
+
+constexpr int kKilled = 137;
+
+TEST_F(RollbackPropertyWin, EveryKilledInstallIsRecoveredByTheNextRun) {
+  const std::string record = "\\Records\\fix.rec";
+  Build();
+  std::vector<std::string> calls;
+  ASSERT_NO_FATAL_FAILURE(ListFaultPoints({"/s"}, calls));
+  const std::vector<std::string> points = KillPoints(calls.size());
+  std::printf("install: %zu change points, killed at %s\n", calls.size(), Joined(points).c_str());
+  int recovered = 0;
+  for (const std::string& at : points) {
+    Build();
+    const Snapshot original = Take();
+    testing_support::SetEnvironment("BREVANE_KILL_AT", at);
+    ProgramRun killed = package->Run({"/s"});
+    testing_support::SetEnvironment("BREVANE_KILL_AT", "");
+    EXPECT_EQ(kKilled, killed.exitCode) << at;
+    const bool complete = testing_support::FileExists(dir + record);
+    EXPECT_EQ(complete ? 7 : 0, RunWith("").exitCode) << at << "\n" << package->Log();
+    if (package->LogHas("Recovery: ")) ++recovered;
+    EXPECT_EQ(0, RunWith("", {"/U:" + dir + record, "/s"}).exitCode) << at << "\n" << package->Log();
+    std::string unexpected =
+        machine_snapshot::Unexpected(machine_snapshot::Compare(original, Take()), kAfterRemoval);
+    EXPECT_TRUE(unexpected.empty()) << at << "\n" << unexpected;
+    EXPECT_FALSE(testing_support::FileExists(dir + record + ".journal")) << at;
+  }
+  std::printf("install: %zu kills, %d recovered from the journal\n", points.size(), recovered);
+}
+
+TEST_F(RollbackPropertyWin, EveryKilledRemovalIsFinishedByTheNextRun) {
+  const std::string record = "\\Records\\fix.rec";
+  Build();
+  ASSERT_EQ(0, RunWith("").exitCode) << package->Log();
+  std::vector<std::string> calls;
+  ASSERT_NO_FATAL_FAILURE(ListFaultPoints({"/U:" + dir + record, "/s"}, calls));
+  const std::vector<std::string> points = KillPoints(calls.size());
+  std::printf("removal: %zu change points, killed at %s\n", calls.size(), Joined(points).c_str());
+  int recovered = 0;
+  for (const std::string& at : points) {
+    Build();
+    const Snapshot original = Take();
+    ASSERT_EQ(0, RunWith("").exitCode) << at << "\n" << package->Log();
+    testing_support::SetEnvironment("BREVANE_KILL_AT", at);
+    ProgramRun killed = package->Run({"/U:" + dir + record, "/s"});
+    testing_support::SetEnvironment("BREVANE_KILL_AT", "");
+    EXPECT_EQ(kKilled, killed.exitCode) << at;
+    const bool done = !testing_support::FileExists(dir + record) &&
+                      !testing_support::FileExists(dir + record + ".journal");
+    EXPECT_EQ(done ? 3 : 0, RunWith("", {"/U:" + dir + record, "/s"}).exitCode) << at << "\n"
+                                                                                << package->Log();
+    if (package->LogHas("Recovery: ")) ++recovered;
+    std::string unexpected =
+        machine_snapshot::Unexpected(machine_snapshot::Compare(original, Take()), kAfterRemoval);
+    EXPECT_TRUE(unexpected.empty()) << at << "\n" << unexpected;
+    EXPECT_FALSE(testing_support::FileExists(dir + record)) << at;
+    EXPECT_FALSE(testing_support::FileExists(dir + record + ".journal")) << at;
+  }
+  std::printf("removal: %zu kills, %d recovered from the journal\n", points.size(), recovered);
 }
 
 }  // namespace
