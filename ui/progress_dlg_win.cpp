@@ -121,8 +121,9 @@ DWORD WINAPI CProgressDlg::WorkerBody(void* parameter) {
 void CProgressDlg::WaitForRunServingCalls() {
   // The worker's calls to the windows are sent to this thread: they are
   // served while it waits, or neither could go on.
-  while (worker_ != nullptr &&
-         ::MsgWaitForMultipleObjects(1, &worker_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+  if (!worker_) return;
+  HANDLE worker = worker_.get();
+  while (::MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
     MSG message;
     (void)::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
