@@ -64,7 +64,12 @@ void DeleteReplacementLeftovers(CHFS_Engine& engine, const CHFS_Journal::Content
 }
 
 void DeleteCreatedFiles(CHFS_Engine& engine, const CHFS_Journal::Contents& contents) {
-  for (const std::string& file : contents.createdFiles) DeleteLeftover(engine, file);
+  for (const std::string& file : contents.createdFiles) {
+    DeleteLeftover(engine, file);
+    // A file of the run's own (the install record's temporary copy, say) is
+    // written whole too, through its replacement name.
+    DeleteLeftover(engine, file + os::kReplacementSuffix);
+  }
 }
 
 namespace {
